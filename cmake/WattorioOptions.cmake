@@ -1,0 +1,27 @@
+# Project-wide compile options: every target links wattorio_options.
+add_library(wattorio_options INTERFACE)
+target_compile_features(wattorio_options INTERFACE cxx_std_20)
+target_compile_options(wattorio_options INTERFACE -Wall -Wextra)
+if(WATTORIO_WERROR)
+    target_compile_options(wattorio_options INTERFACE -Werror)
+endif()
+target_compile_definitions(wattorio_options INTERFACE $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
+if(WATTORIO_SANITIZE)
+    target_compile_options(wattorio_options INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(wattorio_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(WATTORIO_GUI)
+    # Every conversion between bytes and QString is spelled out (Shift_JIS files pass through here).
+    set(WATTORIO_QT_DEFINES QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING)
+endif()
+
+# A core subsystem library: every .cpp of the folder except the window files (*_window.cpp, *_qt.cpp).
+function(wattorio_core_library name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    list(FILTER sources EXCLUDE REGEX "(_window|_qt|/main)\\.cpp$")
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC wattorio_options ${ARG_DEPENDS})
+endfunction()

@@ -1,0 +1,59 @@
+#pragma once
+// wattorio-cli subcommands. Each cmd_*.cpp registers its commands with a static CommandRegistrar.
+
+#include "app/app_state.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace wattorio::cli {
+
+// Parsed command line: "--name value" options, "--flag" switches, and plain arguments.
+struct Args {
+    std::string command;
+    std::map<std::string, std::vector<std::string>> options; // every value of a repeated option
+    std::vector<std::string> positional;
+
+    bool has(const std::string& name) const { return options.count(name) != 0; }
+    std::optional<std::string> get(const std::string& name) const;
+    std::vector<std::string> all(const std::string& name) const;
+};
+
+struct CliContext {
+    AppState& state;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Exit status: 0 success, 1 bad usage or failure, 2 refused by the program's own checks.
+using CommandFn = std::function<int(CliContext&, const Args&)>;
+
+struct CommandInfo {
+    std::string usage;
+    CommandFn run;
+    // Options that take no value ("--json", "--saturdays", ...).
+    std::vector<std::string> switches;
+};
+
+class CommandRegistrar {
+public:
+    CommandRegistrar(const char* name, CommandInfo info);
+};
+
+const std::map<std::string, CommandInfo>& commands();
+
+// Loads the registry of state.AppDir (start-up without windows); prints what it set aside.
+bool loadWorkingFolder(CliContext& context);
+// Selects registry row `row` as the main screen's list click would; false with a message when
+// the row holds no site.
+bool selectSite(CliContext& context, const Args& args);
+
+// JSON helpers shared by the commands.
+std::string jsonString(const std::string& text);
+std::string jsonNumber(double value); // null for a non-finite number
+
+} // namespace wattorio::cli
