@@ -12,6 +12,16 @@
 #include <map>
 #include <string>
 
+namespace wattorio::yearbook {
+class YearBookForm;
+}
+namespace wattorio::tenday {
+class TenDayForm;
+}
+namespace wattorio::calc {
+class TotalForm;
+}
+
 namespace wattorio::ui {
 
 struct GuiContext {
@@ -20,6 +30,12 @@ struct GuiContext {
     // Open windows by their form name ("Menu", "Mainichi", "Nenkan", "Total", "Excell",
     // "Load_CSV_Option"); a closed window's entry becomes null by itself.
     std::map<std::string, QPointer<QWidget>> windows;
+
+    // The core form of each open book and of the results window, set by that window while it is
+    // open (null otherwise): how the import, the results and the spreadsheet output reach them.
+    yearbook::YearBookForm* yearBook = nullptr;
+    tenday::TenDayForm* tenDay = nullptr;
+    calc::TotalForm* total = nullptr;
 
     QWidget* window(const std::string& name) const;
 };
