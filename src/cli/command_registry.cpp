@@ -1,0 +1,93 @@
+#include "cli/command_registry.h"
+
+#include "app/numtext.h"
+#include "registry/menu_form.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace wattorio::cli {
+
+namespace {
+std::map<std::string, CommandInfo>& table() {
+    static std::map<std::string, CommandInfo> commands;
+    return commands;
+}
+} // namespace
+
+std::optional<std::string> Args::get(const std::string& name) const {
+    auto it = options.find(name);
+    if (it == options.end() || it->second.empty())
+        return std::nullopt;
+    return it->second.back();
+}
+
+std::vector<std::string> Args::all(const std::string& name) const {
+    auto it = options.find(name);
+    return it == options.end() ? std::vector<std::string>{} : it->second;
+}
+
+CommandRegistrar::CommandRegistrar(const char* name, CommandInfo info) { table()[name] = std::move(info); }
+
+const std::map<std::string, CommandInfo>& commands() { return table(); }
+
+bool loadWorkingFolder(CliContext& context) {
+    registry::MenuForm form(context.state);
+    std::optional<Message> problem = form.startUp(context.state.AppDir);
+    if (problem)
+        context.err << problem->text << "\n";
+    return true;
+}
+
+bool selectSite(CliContext& context, const Args& args) {
+    std::optional<std::string> rowText = args.get("site");
+    if (!rowText) {
+        context.err << "--site ROW を指定してください。\n";
+        return false;
+    }
+    const double row = val(*rowText);
+    registry::MenuForm form(context.state);
+    form.startUp(context.state.AppDir);
+    if (!form.hasSite(static_cast<float>(row)) || row != std::floor(row)) {
+        context.err << "行 " << *rowText << " に物件はありません。\n";
+        return false;
+    }
+    form.listClick(static_cast<int>(row));
+    return true;
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string jsonNumber(double value) {
+    if (!std::isfinite(value))
+        return "null";
+    std::string t = numberText(value);
+    // JSON wants "1e+300", and never a bare ".5".
+    for (char& c : t)
+        if (c == 'E')
+            c = 'e';
+    return t;
+}
+
+} // namespace wattorio::cli

@@ -1,0 +1,258 @@
+#include "registry/menu_form.h"
+
+#include "app/numtext.h"
+#include "app/sjis.h"
+#include "app/version.h"
+
+#include <filesystem>
+
+namespace wattorio::registry {
+
+namespace {
+
+constexpr int kListRows = 201;
+
+bool contains(const std::string& text, std::string_view what) { return text.find(what) != std::string::npos; }
+
+void removeQuietly(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+} // namespace
+
+KeyAction digitFieldKey(char32_t key) {
+    if (key == U'\b')
+        return KeyAction::Accept;
+    if (key == U'\r' || key == U'\n')
+        return KeyAction::NextField;
+    return key >= U'0' && key <= U'9' ? KeyAction::Accept : KeyAction::Discard;
+}
+
+std::optional<Message> nameProblem(const std::string& name, bool forAdd) {
+    if (forAdd) {
+        if (contains(name, ",") || contains(name, "."))
+            return inputError("名称に 　, 　.　 が含まれていますので削除ください。");
+    } else if (contains(name, ".")) {
+        return inputError("名称に不具合入力がありますので変更ください。");
+    }
+    if (contains(name, "\""))
+        return inputError("名称に 　\"　 が含まれていますので削除ください。");
+    if (contains(name, "/") || contains(name, "\\"))
+        return inputError("名称に 　/　\\　 が含まれていますので削除ください。");
+    if (!representableInCp932(name))
+        return inputError("名称に保存できない文字が含まれていますので変更ください。");
+    return std::nullopt;
+}
+
+MenuForm::MenuForm(AppState& state) : state_(state), list_(kListRows, 2, 1, 1) {
+    list_.setColWidth(0, 350);
+    list_.setColWidth(1, 8700);
+    list_.setText(0, 0, "No");
+}
+
+std::string MenuForm::title() const { return "  ワットリオ" + std::string(55, ' ') + state_.VersionText; }
+
+std::string MenuForm::versionLabel() { return " Ver  " + versionDigits(); }
+
+std::optional<Message> MenuForm::startUp(const std::string& currentDir) {
+    state_.AppDir = currentDir;
+    if (state_.AppDir.empty() || state_.AppDir.back() != '/')
+        state_.AppDir += '/';
+    state_.VersionText = kBanner;
+    fillUtilityNames(state_);
+    name.clear();
+    multiplier = "1";
+    contract = "0";
+    powerFactor = "00";
+    folderName.clear();
+    utilityIndex_ = -1;
+
+    const bool firstStart = !std::filesystem::exists(state_.AppDir + kSerialFile) &&
+                            !std::filesystem::exists(state_.AppDir + kRegistryFile);
+    Loaded loaded = loadRegistry(state_);
+    nextSiteRow_ = loaded.nextSiteRow;
+    Grd_Set();
+    // The first start in a folder goes the recovery way: empty list, no book kind chosen.
+    if (!firstStart)
+        chooseBookMode(1);
+    if (loaded.report.problems.empty())
+        return std::nullopt;
+    std::string text = "物件の登録ファイルに問題がありました。\n" + loaded.report.problems + "\n読み込めた " +
+                       std::to_string(loaded.report.sitesRead) + " 件の物件を表示します。";
+    if (!loaded.report.backups.empty()) {
+        text += "\n元のファイルは次の名前で残してあります:";
+        for (const std::string& b : loaded.report.backups)
+            text += "\n" + b;
+    }
+    return Message{text, kAppTitle, Icon::Warning, Buttons::Ok};
+}
+
+void MenuForm::chooseUtility(int index) {
+    utilityIndex_ = index;
+    state_.UtilityNo = static_cast<float>(index + 1);
+}
+
+void MenuForm::chooseBookMode(int mode) { bookMode_ = static_cast<float>(mode); }
+
+bool MenuForm::hasSite(float row) const { return row >= 1 && row < nextSiteRow_ && row <= kMaxSites; }
+
+void MenuForm::listClick(int row) {
+    if (row < 1 || !hasSite(static_cast<float>(row)))
+        return;
+    state_.SiteRow = static_cast<float>(row);
+    const SiteRecord& site = state_.SiteTable[row];
+    name = site[1];
+    multiplier = site[2];
+    contract = site[3];
+    powerFactor = site[4];
+    state_.UtilityNo = static_cast<float>(val(site[5]));
+    siteButtonsEnabled_ = true;
+    const int u = static_cast<int>(state_.UtilityNo);
+    utilityIndex_ = u >= 1 && u <= 9 ? u - 1 : -1;
+}
+
+void MenuForm::clearFields() {
+    name.clear();
+    multiplier.clear();
+    contract.clear();
+    powerFactor.clear();
+    utilityIndex_ = -1;
+}
+
+void MenuForm::Grd_Set() {
+    list_.beginUpdate();
+    Grd_Cls(list_, 0, 1);
+    for (int i = 1; i < nextSiteRow_ && i < kListRows; ++i) {
+        list_.setText(i, 0, std::to_string(i));
+        list_.setText(i, 1, state_.SiteTable[i][1]);
+    }
+    list_.endUpdate();
+}
+
+std::optional<Message> MenuForm::Data_Save() {
+    if (Status s = saveRegistry(state_, nextSiteRow_); !s)
+        return Message{s.error().message, "保存エラー", Icon::Critical, Buttons::Ok};
+    return std::nullopt;
+}
+
+Message MenuForm::add() {
+    if (nextSiteRow_ > kMaxSites)
+        return inputError("登録件数が限界を超えました。");
+    if (name.empty())
+        return inputError("名称を入力してください。");
+    if (std::optional<Message> m = nameProblem(name, true))
+        return *m;
+    const double mult = val(multiplier);
+    if (mult == 0)
+        return inputError("電力計の倍率を入力してください。");
+    if (mult < 1)
+        return inputError("電力計の倍率は１以上を入力してください。");
+    const double kw = val(contract);
+    if (kw == 0)
+        return inputError("契約電力を入力してください。");
+    if (kw < 50)
+        return inputError("契約電力は５０ｋＷ以上を入力してください。");
+    const double pf = val(powerFactor);
+    if (pf == 0)
+        return inputError("年間力率を入力してください。");
+    if (pf > 100)
+        return inputError("年間力率は１００以下を入力してください。");
+    if (pf < 1)
+        return inputError("年間力率は １ ～ 100 の範囲で入力してください。");
+    if (state_.UtilityNo < 1)
+        return inputError("電力会社を選択してください。");
+
+    const int r = static_cast<int>(nextSiteRow_);
+    const SiteRecord before = state_.SiteTable[r];
+    const float serialBefore = state_.SaihanValue;
+    state_.SiteTable[r] = {serialText(state_.SaihanValue), name, multiplier, contract, powerFactor,
+                           numberText(state_.UtilityNo), "", "", ""};
+    nextSiteRow_ += 1;
+    state_.SaihanValue += 1;
+    if (std::optional<Message> failed = Data_Save()) {
+        nextSiteRow_ -= 1;
+        state_.SaihanValue = serialBefore;
+        state_.SiteTable[r] = before;
+        return *failed;
+    }
+    Grd_Set();
+    name.clear();
+    multiplier = "1";
+    contract = "0";
+    powerFactor = "00";
+    state_.UtilityNo = 0;
+    utilityIndex_ = -1;
+    return notice("登録しました。", "登録確認メッセージ");
+}
+
+std::optional<Message> MenuForm::change() {
+    if (!hasSite(state_.SiteRow))
+        return std::nullopt;
+    if (std::optional<Message> m = nameProblem(name, false))
+        return m;
+    const int r = static_cast<int>(state_.SiteRow);
+    const SiteRecord before = state_.SiteTable[r];
+    SiteRecord& site = state_.SiteTable[r];
+    site[1] = name;
+    site[2] = multiplier;
+    site[3] = contract;
+    site[4] = powerFactor;
+    site[5] = numberText(state_.UtilityNo);
+    if (std::optional<Message> failed = Data_Save()) {
+        site = before;
+        return failed;
+    }
+    state_.SiteRow = 0;
+    Grd_Set();
+    clearFields();
+    state_.UtilityNo = 0;
+    return notice("変更しました。", "確認メッセージ");
+}
+
+std::optional<Message> MenuForm::remove(Prompter& prompter) {
+    if (!hasSite(state_.SiteRow))
+        return std::nullopt;
+    const int row = static_cast<int>(state_.SiteRow);
+    if (prompter.show(confirm(state_.SiteTable[row][1] + " を 削除します。")) != Answer::Ok)
+        return std::nullopt;
+
+    const auto table = state_.SiteTable;
+    const float nextBefore = nextSiteRow_;
+    const std::string serial = state_.SiteTable[row][0];
+    const int last = static_cast<int>(nextSiteRow_) - 1;
+    for (int r = row; r < last; ++r)
+        state_.SiteTable[r] = state_.SiteTable[r + 1];
+    state_.SiteTable[last].fill(std::string());
+    nextSiteRow_ -= 1;
+    // The registry is rewritten before any file goes, so a failed save loses nothing.
+    if (std::optional<Message> failed = Data_Save()) {
+        state_.SiteTable = table;
+        nextSiteRow_ = nextBefore;
+        return failed;
+    }
+    state_.SiteDataPath = Fail_Name_Set(state_.AppDir, serial, 1);
+    removeQuietly(state_.SiteDataPath);
+    state_.SiteDataPath = Fail_Name_Set(state_.AppDir, serial, 2);
+    removeQuietly(state_.SiteDataPath);
+    removeQuietly(state_.agPath());
+    removeQuietly(state_.agResultsPath());
+
+    state_.SiteRow = 0;
+    Grd_Set();
+    state_.UtilityNo = 0;
+    clearFields();
+    return std::nullopt;
+}
+
+std::optional<std::string> MenuForm::select() {
+    if (!hasSite(state_.SiteRow))
+        return std::nullopt;
+    const int mode = static_cast<int>(bookMode_);
+    if (mode != 1 && mode != 2)
+        return std::nullopt;
+    state_.SiteDataPath = Fail_Name_Set(state_.AppDir, state_.SiteTable[static_cast<int>(state_.SiteRow)][0], mode);
+    return std::string(mode == 1 ? "Mainichi" : "Nenkan");
+}
+
+} // namespace wattorio::registry
