@@ -18,6 +18,7 @@ void TextGrid::resize(int rows, int cols) {
     texts_.assign(static_cast<std::size_t>(rows_) * cols_, std::string());
     colours_.assign(static_cast<std::size_t>(rows_) * cols_, kNoColour);
     colWidths_.assign(cols_, 0);
+    colAligns_.assign(cols_, Align::Center);
     rowHeights_.assign(rows_, 0);
     changed(0, 0, rows_ - 1, cols_ - 1);
 }
@@ -58,6 +59,13 @@ int TextGrid::colWidth(int col) const { return col >= 0 && col < cols_ ? colWidt
 void TextGrid::setColWidth(int col, int twips) {
     if (col >= 0 && col < cols_)
         colWidths_[col] = twips;
+}
+TextGrid::Align TextGrid::colAlign(int col) const {
+    return col >= 0 && col < cols_ ? colAligns_[col] : Align::Center;
+}
+void TextGrid::setColAlign(int col, Align align) {
+    if (col >= 0 && col < cols_)
+        colAligns_[col] = align;
 }
 int TextGrid::rowHeight(int row) const { return row >= 0 && row < rows_ ? rowHeights_[row] : 0; }
 void TextGrid::setRowHeight(int row, int twips) {

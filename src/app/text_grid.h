@@ -34,6 +34,10 @@ public:
     // Column widths in twips (0 = default width); shown at 15 twips a pixel.
     int colWidth(int col) const;
     void setColWidth(int col, int twips);
+    // Horizontal alignment of a column's cells (centred unless set).
+    enum class Align { Left, Center, Right };
+    Align colAlign(int col) const;
+    void setColAlign(int col, Align align);
     int rowHeight(int row) const;
     void setRowHeight(int row, int twips);
 
@@ -59,6 +63,7 @@ private:
     std::vector<std::string> texts_;
     std::vector<std::uint32_t> colours_;
     std::vector<int> colWidths_;
+    std::vector<Align> colAligns_;
     std::vector<int> rowHeights_;
     Listener listener_;
     int updating_ = 0;

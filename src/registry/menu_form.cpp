@@ -48,6 +48,7 @@ std::optional<Message> nameProblem(const std::string& name, bool forAdd) {
 MenuForm::MenuForm(AppState& state) : state_(state), list_(kListRows, 2, 1, 1) {
     list_.setColWidth(0, 350);
     list_.setColWidth(1, 8700);
+    list_.setColAlign(1, TextGrid::Align::Left);
     list_.setText(0, 0, "No");
 }
 

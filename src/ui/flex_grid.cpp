@@ -55,6 +55,11 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
         return c;
     }
     case Qt::TextAlignmentRole:
+        switch (grid_.colAlign(col)) {
+        case TextGrid::Align::Left: return int(Qt::AlignLeft | Qt::AlignVCenter);
+        case TextGrid::Align::Right: return int(Qt::AlignRight | Qt::AlignVCenter);
+        case TextGrid::Align::Center: return int(Qt::AlignCenter);
+        }
         return int(Qt::AlignCenter);
     default:
         return {};

@@ -1,5 +1,6 @@
 #include "ui/prompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
