@@ -4,7 +4,7 @@
 
 namespace wattorio {
 
-const std::array<const char*, 9> kUtilityNames = {"東京電力", "中部電力", "東北電力", "関西電力", "中国電力",
+const std::array<const char*, 9> kUtilityNames = {"東京電力", "中部電力", "東北電力", "関西電力",  "中国電力",
                                                   "四国電力", "九州電力", "北陸電力", "北海道電力"};
 
 void fillUtilityNames(AppState& state) {
@@ -37,7 +37,11 @@ static std::string withoutBookSuffix(const std::string& path) {
     return path.size() >= 6 ? path.substr(0, path.size() - 6) : std::string();
 }
 
-std::string AppState::agPath() const { return withoutBookSuffix(SiteDataPath) + "_Ag.dat"; }
-std::string AppState::agResultsPath() const { return withoutBookSuffix(SiteDataPath) + "_Ag_G.dat"; }
+std::string AppState::agPath() const {
+    return withoutBookSuffix(SiteDataPath) + "_Ag.dat";
+}
+std::string AppState::agResultsPath() const {
+    return withoutBookSuffix(SiteDataPath) + "_Ag_G.dat";
+}
 
 } // namespace wattorio

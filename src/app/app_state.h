@@ -8,11 +8,11 @@
 
 namespace wattorio {
 
-constexpr int kMaxSiteRows = 202;   // SiteTable rows 0..201; sites occupy 1..200
+constexpr int kMaxSiteRows = 202; // SiteTable rows 0..201; sites occupy 1..200
 constexpr int kMaxSites = 200;
 constexpr int kSiteFields = 9;
-constexpr int kBookRows = 371;      // book tables rows 0..370
-constexpr int kHourSlots = 26;      // HourData / GenData first index 0..25
+constexpr int kBookRows = 371; // book tables rows 0..370
+constexpr int kHourSlots = 26; // HourData / GenData first index 0..25
 
 using SiteRecord = std::array<std::string, kSiteFields>;
 

@@ -10,7 +10,9 @@ namespace wattorio {
 namespace {
 constexpr const char* kLineEnd = "\r\n";
 
-std::string where(int line) { return std::to_string(line) + " 行目"; }
+std::string where(int line) {
+    return std::to_string(line) + " 行目";
+}
 
 bool isBareNumber(std::string_view text) {
     if (text.empty())
@@ -88,7 +90,8 @@ Result<std::string> ListWriter::bytes() const {
                 end = text_.size();
             const std::string_view l(text_.data() + start, end - start);
             if (!representableInCp932(l))
-                return Error{"Shift_JIS で保存できない文字があります（" + where(line) + "）: " + std::string(l)};
+                return Error{"Shift_JIS で保存できない文字があります（" + where(line) +
+                             "）: " + std::string(l)};
             start = end + 1;
             ++line;
         }

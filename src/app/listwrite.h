@@ -32,9 +32,9 @@ private:
 };
 
 struct ListField {
-    std::string text;    // UTF-8, without the quotes; a bare field is trimmed of blanks
+    std::string text; // UTF-8, without the quotes; a bare field is trimmed of blanks
     bool quoted = false;
-    int line = 0;        // 1-based line where the field starts
+    int line = 0; // 1-based line where the field starts
 };
 
 // Reads fields from a decoded file.

@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
     QLockFile lock(QDir::tempPath() + QStringLiteral("/wattorio-%1.lock").arg(getuid()));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(100)) {
-        prompter.show({std::string("すでに「") + kAppTitle + "」は起動されています。", kAppTitle, Icon::Warning,
-                       Buttons::Ok});
+        prompter.show({std::string("すでに「") + kAppTitle + "」は起動されています。", kAppTitle,
+                       Icon::Warning, Buttons::Ok});
         return 0;
     }
 

@@ -18,8 +18,12 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
-inline Message inputError(std::string text) { return {std::move(text), "入力エラー", Icon::Question, Buttons::Ok}; }
-inline Message confirm(std::string text) { return {std::move(text), "確認メッセージ", Icon::None, Buttons::OkCancel}; }
+inline Message inputError(std::string text) {
+    return {std::move(text), "入力エラー", Icon::Question, Buttons::Ok};
+}
+inline Message confirm(std::string text) {
+    return {std::move(text), "確認メッセージ", Icon::None, Buttons::OkCancel};
+}
 inline Message notice(std::string text, std::string title) {
     return {std::move(text), std::move(title), Icon::None, Buttons::Ok};
 }

@@ -7,8 +7,12 @@
 namespace wattorio {
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // Puts the exponent in the "E+300" form.
 std::string withUpperExponent(std::string text) {
@@ -68,7 +72,7 @@ double val(std::string_view text) {
     if (ec == std::errc::result_out_of_range) {
         // from_chars leaves the value unchanged on overflow or underflow: tell them apart by the
         // exponent's sign.
-        const auto ePos = number.find('e');
+        const auto ePos = number.find_first_of("eE");
         const bool tiny = ePos != std::string::npos && number.find('-', ePos) != std::string::npos;
         value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
     }

@@ -12,8 +12,7 @@ struct Error {
 };
 
 // Either a value or an error.
-template <class T>
-class Result {
+template <class T> class Result {
 public:
     Result(T value) : value_(std::move(value)) {}
     Result(Error error) : error_(std::move(error)) {}

@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 namespace wattorio {
 
 namespace {
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 } // namespace
 
 Status saveFileAtomically(const std::string& path, std::string_view bytes) {

@@ -7,8 +7,8 @@
 namespace wattorio {
 
 struct Decoded {
-    std::string text;      // UTF-8; undecodable bytes become U+FFFD
-    bool clean = true;     // false when some bytes were not Shift_JIS
+    std::string text;  // UTF-8; undecodable bytes become U+FFFD
+    bool clean = true; // false when some bytes were not Shift_JIS
 };
 
 Decoded fromCp932(std::string_view bytes);

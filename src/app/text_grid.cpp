@@ -8,7 +8,8 @@ namespace {
 const std::string kEmpty;
 }
 
-TextGrid::TextGrid(int rows, int cols, int fixedRows, int fixedCols) : fixedRows_(fixedRows), fixedCols_(fixedCols) {
+TextGrid::TextGrid(int rows, int cols, int fixedRows, int fixedCols)
+    : fixedRows_(fixedRows), fixedCols_(fixedCols) {
     resize(rows, cols);
 }
 
@@ -55,7 +56,9 @@ void TextGrid::setBackground(int row, int col, std::uint32_t rgb) {
     changed(row, col, row, col);
 }
 
-int TextGrid::colWidth(int col) const { return col >= 0 && col < cols_ ? colWidths_[col] : 0; }
+int TextGrid::colWidth(int col) const {
+    return col >= 0 && col < cols_ ? colWidths_[col] : 0;
+}
 void TextGrid::setColWidth(int col, int twips) {
     if (col >= 0 && col < cols_)
         colWidths_[col] = twips;
@@ -67,7 +70,9 @@ void TextGrid::setColAlign(int col, Align align) {
     if (col >= 0 && col < cols_)
         colAligns_[col] = align;
 }
-int TextGrid::rowHeight(int row) const { return row >= 0 && row < rows_ ? rowHeights_[row] : 0; }
+int TextGrid::rowHeight(int row) const {
+    return row >= 0 && row < rows_ ? rowHeights_[row] : 0;
+}
 void TextGrid::setRowHeight(int row, int twips) {
     if (row >= 0 && row < rows_)
         rowHeights_[row] = twips;

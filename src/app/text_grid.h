@@ -71,6 +71,8 @@ private:
 };
 
 // Grd_Cls: blanks a grid from a first column and row to the end.
-inline void Grd_Cls(TextGrid& grid, int firstCol, int firstRow) { grid.clearFrom(firstCol, firstRow); }
+inline void Grd_Cls(TextGrid& grid, int firstCol, int firstRow) {
+    grid.clearFrom(firstCol, firstRow);
+}
 
 } // namespace wattorio

@@ -12,7 +12,8 @@ constexpr const char* kBanner = "高圧・特別高圧電力　料金メニュ�
 
 // " Ver  1.02": major, ".", minor and revision run together.
 inline std::string versionDigits() {
-    return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + std::to_string(kVersionRevision);
+    return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
+           std::to_string(kVersionRevision);
 }
 
 } // namespace wattorio

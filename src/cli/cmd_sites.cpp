@@ -56,8 +56,8 @@ int addSite(CliContext& ctx, const Args& args) {
 }
 
 CommandRegistrar sitesCommand("sites", {"sites [--json]            登録物件の一覧", sites, {"json"}});
-CommandRegistrar addCommand("add-site", {"add-site --name N --multiplier M --contract C --power-factor P --utility U",
-                                         addSite,
-                                         {}});
+CommandRegistrar
+    addCommand("add-site",
+               {"add-site --name N --multiplier M --contract C --power-factor P --utility U", addSite, {}});
 
 } // namespace

@@ -27,9 +27,13 @@ std::vector<std::string> Args::all(const std::string& name) const {
     return it == options.end() ? std::vector<std::string>{} : it->second;
 }
 
-CommandRegistrar::CommandRegistrar(const char* name, CommandInfo info) { table()[name] = std::move(info); }
+CommandRegistrar::CommandRegistrar(const char* name, CommandInfo info) {
+    table()[name] = std::move(info);
+}
 
-const std::map<std::string, CommandInfo>& commands() { return table(); }
+const std::map<std::string, CommandInfo>& commands() {
+    return table();
+}
 
 bool loadWorkingFolder(CliContext& context) {
     registry::MenuForm form(context.state);
@@ -60,11 +64,21 @@ std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];

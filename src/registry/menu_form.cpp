@@ -12,7 +12,9 @@ namespace {
 
 constexpr int kListRows = 201;
 
-bool contains(const std::string& text, std::string_view what) { return text.find(what) != std::string::npos; }
+bool contains(const std::string& text, std::string_view what) {
+    return text.find(what) != std::string::npos;
+}
 
 void removeQuietly(const std::string& path) {
     std::error_code ec;
@@ -52,9 +54,13 @@ MenuForm::MenuForm(AppState& state) : state_(state), list_(kListRows, 2, 1, 1) {
     list_.setText(0, 0, "No");
 }
 
-std::string MenuForm::title() const { return "  ワットリオ" + std::string(55, ' ') + state_.VersionText; }
+std::string MenuForm::title() const {
+    return "  ワットリオ" + std::string(55, ' ') + state_.VersionText;
+}
 
-std::string MenuForm::versionLabel() { return " Ver  " + versionDigits(); }
+std::string MenuForm::versionLabel() {
+    return " Ver  " + versionDigits();
+}
 
 std::optional<Message> MenuForm::startUp(const std::string& currentDir) {
     state_.AppDir = currentDir;
@@ -94,9 +100,13 @@ void MenuForm::chooseUtility(int index) {
     state_.UtilityNo = static_cast<float>(index + 1);
 }
 
-void MenuForm::chooseBookMode(int mode) { bookMode_ = static_cast<float>(mode); }
+void MenuForm::chooseBookMode(int mode) {
+    bookMode_ = static_cast<float>(mode);
+}
 
-bool MenuForm::hasSite(float row) const { return row >= 1 && row < nextSiteRow_ && row <= kMaxSites; }
+bool MenuForm::hasSite(float row) const {
+    return row >= 1 && row < nextSiteRow_ && row <= kMaxSites;
+}
 
 void MenuForm::listClick(int row) {
     if (row < 1 || !hasSite(static_cast<float>(row)))
@@ -168,7 +178,7 @@ Message MenuForm::add() {
     const SiteRecord before = state_.SiteTable[r];
     const float serialBefore = state_.SaihanValue;
     state_.SiteTable[r] = {serialText(state_.SaihanValue), name, multiplier, contract, powerFactor,
-                           numberText(state_.UtilityNo), "", "", ""};
+                           numberText(state_.UtilityNo),   "",   "",         ""};
     nextSiteRow_ += 1;
     state_.SaihanValue += 1;
     if (std::optional<Message> failed = Data_Save()) {
@@ -252,7 +262,8 @@ std::optional<std::string> MenuForm::select() {
     const int mode = static_cast<int>(bookMode_);
     if (mode != 1 && mode != 2)
         return std::nullopt;
-    state_.SiteDataPath = Fail_Name_Set(state_.AppDir, state_.SiteTable[static_cast<int>(state_.SiteRow)][0], mode);
+    state_.SiteDataPath =
+        Fail_Name_Set(state_.AppDir, state_.SiteTable[static_cast<int>(state_.SiteRow)][0], mode);
     return std::string(mode == 1 ? "Mainichi" : "Nenkan");
 }
 

@@ -27,10 +27,10 @@ public:
 
     // Texts of the screen.
     std::string title() const;
-    static std::string versionLabel();           // Label2 " Ver  1.02"
+    static std::string versionLabel(); // Label2 " Ver  1.02"
     static constexpr const char* kLabel1 = "ワ ッ ト リ オ";
 
-    TextGrid& list() { return list_; }           // MSFlexGrid1: "No" / site name, 201 rows
+    TextGrid& list() { return list_; } // MSFlexGrid1: "No" / site name, 201 rows
     const TextGrid& list() const { return list_; }
 
     // Edit fields Text1..Text4 (name, multiplier, contract power, power factor), Text5 (new folder).

@@ -24,10 +24,15 @@ namespace wattorio::registry {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-QString qs(const char* s) { return QString::fromUtf8(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+QString qs(const char* s) {
+    return QString::fromUtf8(s);
+}
 
-QPushButton* button(QWidget* parent, const char* objectName, const char* caption, const char* hint = nullptr) {
+QPushButton* button(QWidget* parent, const char* objectName, const char* caption,
+                    const char* hint = nullptr) {
     auto* b = new QPushButton(qs(caption), parent);
     b->setObjectName(QLatin1String(objectName));
     if (hint)
@@ -160,7 +165,8 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
         for (QPushButton* b : {command1_, command3_, command4_, command6_})
             b->setEnabled(form_.siteButtonsEnabled());
     });
-    connect(combo1_, qOverload<int>(&QComboBox::activated), this, [this](int index) { form_.chooseUtility(index); });
+    connect(combo1_, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { form_.chooseUtility(index); });
     connect(option1_, &QRadioButton::clicked, this, [this] { form_.chooseBookMode(1); });
     connect(option2_, &QRadioButton::clicked, this, [this] { form_.chooseBookMode(2); });
     connect(command1_, &QPushButton::clicked, this, &MenuWindow::Command1_Click);
@@ -184,7 +190,9 @@ void MenuWindow::startUp(const std::string& currentDir) {
         showMessage(*problem);
 }
 
-void MenuWindow::showMessage(const Message& message) { context_.prompter.show(message); }
+void MenuWindow::showMessage(const Message& message) {
+    context_.prompter.show(message);
+}
 
 void MenuWindow::refreshFields() {
     text1_->setText(qs(form_.name));

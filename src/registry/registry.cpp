@@ -33,14 +33,17 @@ bool validUtf8(std::string_view s) {
 // The file's text: Shift_JIS as written by the program; a file saved as UTF-8 by another tool is
 // taken as such.
 std::string decodeRegistryText(const std::string& bytes, bool& clean) {
+    // Japanese Shift_JIS text almost never forms valid UTF-8 with multi-byte characters, while UTF-8
+    // text often decodes as (wrong) Shift_JIS: look for UTF-8 first.
+    const bool hasHighBytes = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    if (hasHighBytes && validUtf8(bytes)) {
+        clean = false;
+        return bytes;
+    }
     Decoded d = fromCp932(bytes);
     if (d.clean) {
         clean = true;
         return std::move(d.text);
-    }
-    if (validUtf8(bytes)) {
-        clean = false;
-        return bytes;
     }
     clean = false;
     return std::move(d.text);
@@ -75,7 +78,9 @@ std::string Fail_Name_Set(const std::string& appDir, const std::string& serial, 
     return appDir + stem + suffix;
 }
 
-std::string serialText(float saihanValue) { return " " + numberText(saihanValue); }
+std::string serialText(float saihanValue) {
+    return " " + numberText(saihanValue);
+}
 
 Result<std::string> recordBytes(const SiteRecord& record) {
     ListWriter w;
@@ -127,7 +132,8 @@ Loaded loadRegistry(AppState& state) {
             bool clean = true;
             ListReader reader(decodeRegistryText(*bytes, clean));
             if (!clean) {
-                appendProblem(report, std::string(kRegistryFile) + " に Shift_JIS でない文字がありました。");
+                appendProblem(report,
+                              std::string(kRegistryFile) + " は Shift_JIS で書かれていませんでした。");
                 menuDamaged = true;
             }
             int setAside = 0;
@@ -163,7 +169,8 @@ Loaded loadRegistry(AppState& state) {
             }
             if (setAside > 0) {
                 appendProblem(report, std::to_string(setAside) + " 件の登録を読み込みませんでした（" +
-                                          (nextRow > kMaxSites ? "200 件を超える分や" : "") + "壊れた登録）。");
+                                          (nextRow > kMaxSites ? "200 件を超える分や" : "") +
+                                          "壊れた登録）。");
                 menuDamaged = true;
             }
         }

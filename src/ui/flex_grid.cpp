@@ -27,7 +27,9 @@ TextGridModel::TextGridModel(TextGrid& grid, QObject* parent) : QAbstractTableMo
     });
 }
 
-TextGridModel::~TextGridModel() { grid_.setListener({}); }
+TextGridModel::~TextGridModel() {
+    grid_.setListener({});
+}
 
 void TextGridModel::reset() {
     beginResetModel();
@@ -38,7 +40,9 @@ int TextGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : std::max(grid_.rows() - 1, 0);
 }
 
-int TextGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : grid_.cols(); }
+int TextGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : grid_.cols();
+}
 
 QVariant TextGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
@@ -56,9 +60,12 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::TextAlignmentRole:
         switch (grid_.colAlign(col)) {
-        case TextGrid::Align::Left: return int(Qt::AlignLeft | Qt::AlignVCenter);
-        case TextGrid::Align::Right: return int(Qt::AlignRight | Qt::AlignVCenter);
-        case TextGrid::Align::Center: return int(Qt::AlignCenter);
+        case TextGrid::Align::Left:
+            return int(Qt::AlignLeft | Qt::AlignVCenter);
+        case TextGrid::Align::Right:
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        case TextGrid::Align::Center:
+            return int(Qt::AlignCenter);
         }
         return int(Qt::AlignCenter);
     default:
@@ -83,7 +90,8 @@ Qt::ItemFlags TextGridModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-FlexGrid::FlexGrid(TextGrid& grid, QWidget* parent) : QTableView(parent), model_(new TextGridModel(grid, this)) {
+FlexGrid::FlexGrid(TextGrid& grid, QWidget* parent)
+    : QTableView(parent), model_(new TextGridModel(grid, this)) {
     setModel(model_);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(18);
@@ -93,7 +101,8 @@ FlexGrid::FlexGrid(TextGrid& grid, QWidget* parent) : QTableView(parent), model_
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setWordWrap(false);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) { emit cellClicked(0, col); });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int col) { emit cellClicked(0, col); });
     applySizes();
 }
 
@@ -117,8 +126,9 @@ void FlexGrid::scrollToColumn(int col) {
     for (int c = model_->grid().fixedCols(); c < col; ++c)
         x += columnWidth(c);
     if (QScrollBar* bar = horizontalScrollBar())
-        bar->setValue(horizontalScrollMode() == QAbstractItemView::ScrollPerPixel ? x
-                                                                                 : std::max(col - model_->grid().fixedCols(), 0));
+        bar->setValue(horizontalScrollMode() == QAbstractItemView::ScrollPerPixel
+                          ? x
+                          : std::max(col - model_->grid().fixedCols(), 0));
 }
 
 void FlexGrid::selectCell(int row, int col) {

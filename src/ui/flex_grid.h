@@ -12,7 +12,9 @@
 namespace wattorio::ui {
 
 constexpr int kTwipsPerPixel = 15;
-inline int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
+inline int twipsToPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 class TextGridModel : public QAbstractTableModel {
     Q_OBJECT

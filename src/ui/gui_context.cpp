@@ -18,7 +18,9 @@ WindowRegistrar::WindowRegistrar(const char* name, WindowFactory factory) {
     factories()[name] = std::move(factory);
 }
 
-bool hasWindowKind(const std::string& name) { return factories().count(name) != 0; }
+bool hasWindowKind(const std::string& name) {
+    return factories().count(name) != 0;
+}
 
 QWidget* showWindow(GuiContext& context, const std::string& name) {
     QWidget* open = context.window(name);

@@ -32,9 +32,13 @@ void TempDir::write(const std::string& name, const std::string& bytes) const {
     out << bytes;
 }
 
-std::string TempDir::read(const std::string& name) const { return readAll(path_ + name); }
+std::string TempDir::read(const std::string& name) const {
+    return readAll(path_ + name);
+}
 
-bool TempDir::exists(const std::string& name) const { return fs::exists(path_ + name); }
+bool TempDir::exists(const std::string& name) const {
+    return fs::exists(path_ + name);
+}
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
