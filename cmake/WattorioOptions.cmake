@@ -25,3 +25,8 @@ function(wattorio_core_library name)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC wattorio_options ${ARG_DEPENDS})
 endfunction()
+if(WATTORIO_FUZZ)
+    # Coverage for the fuzzers in every library they link.
+    target_compile_options(wattorio_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+    target_link_options(wattorio_options INTERFACE -fsanitize=address,undefined)
+endif()
