@@ -31,11 +31,11 @@ enum class Layout { L0, L2, L3, L4, L5, V4, V2 };
 using RateText = std::optional<std::string_view>;
 
 struct TariffMenu {
-    int list = 0;          // 1..46 (Combo1..Combo46)
-    int index = 0;         // position in the list
-    int utility = 0;       // UtilityNo 1..9
+    int list = 0;    // 1..46 (Combo1..Combo46)
+    int index = 0;   // position in the list
+    int utility = 0; // UtilityNo 1..9
     Category category = Category::Office;
-    int voltageRow = 1;    // 1..3: ①, ②, ③
+    int voltageRow = 1; // 1..3: ①, ②, ③
     std::string_view itemText;
     std::string_view caption;
     RateText demandCharge; // Text5
@@ -51,8 +51,8 @@ struct TariffMenu {
 };
 
 struct MenuList {
-    int list = 0;          // 1..46
-    int utility = 0;       // 1..9
+    int list = 0;    // 1..46
+    int utility = 0; // 1..9
     Category category = Category::Office;
     int voltageRow = 1;
     std::span<const TariffMenu> menus;
@@ -72,11 +72,24 @@ std::span<const MenuList* const> listsOfUtility(int utility);
 // Every menu in list order, then index order.
 std::span<const TariffMenu> allMenus();
 
-std::string_view formulaName(Formula formula);
-std::string_view categoryName(Category category);       // "事務所・ビル・店舗" / "工場"
-std::string_view voltageMark(int voltageRow);           // "①" / "②" / "③"
+std::string_view formulaName(Formula formula);    // "Total_Natsu_Sonota", ...
+std::string_view categoryName(Category category); // "事務所・ビル・店舗" / "工場"
+std::string_view voltageMark(int voltageRow);     // "①" / "②" / "③"
 // Row legend of a tab: three rows ("①　特別高圧電力", "②　高圧電力500ｋＷ以上", "③　高圧電力500ｋＷ以下")
 // or two rows ("①　特別高圧電力", "②　高圧電力").
 std::span<const std::string_view> rowLegend(int utility);
+
+std::string_view layoutName(Layout layout); // "0", "2", "3", "4", "5", "V4", "V2"
+// The number passed to Total_CRT_set for a layout; std::nullopt for V4 / V2 (the 中部電力 lists set
+// the boxes' visibility themselves and call no layout procedure).
+std::optional<int> layoutCode(Layout layout);
+// Whether rate box TextN (N = 1..6) is shown once a menu of this layout is applied; false for any
+// other N.
+bool layoutShowsBox(Layout layout, int box);
+// The rate a menu gives for box TextN (N = 1..6: Text5 = DemandCharge, Text6 = Rate5); absent for
+// any other N.
+RateText rateForBox(const TariffMenu& menu, int box);
+// The order in which a menu's rates are written into the boxes.
+inline constexpr int kRateWriteOrder[6] = {5, 1, 2, 3, 4, 6};
 
 } // namespace wattorio::tariffs
