@@ -51,7 +51,7 @@ Charges computeCharges(const LineArray& lineKwh, const RateValues& rates, double
 
 // The rates a menu leaves in the rate boxes of a freshly loaded panel (all boxes empty), read
 // by the leading-number rule. Catalog texts are parsed once and cached.
-const RateValues& menuRates(const tariffs::TariffMenu& menu);
+RateValues menuRates(const tariffs::TariffMenu& menu);
 
 struct MenuPrice {
     const tariffs::TariffMenu* menu = nullptr;

@@ -130,7 +130,6 @@ private:
     void show(int id, bool on);
     void writeKwh(int id, double kwh);
     void formulaCaptions(tariffs::Formula formula);
-    void notify();
     bool siteIsValid() const;
 
     AppState& state_;
@@ -149,6 +148,7 @@ private:
     double totalWithTax_ = 0;
     const tariffs::TariffMenu* menu_ = nullptr;
     Listener listener_;
+    int depth_ = 0; // nesting of running operations; the listener fires when it returns to 0
 };
 
 } // namespace wattorio::calc
