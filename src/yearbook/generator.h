@@ -29,18 +29,43 @@ Status saveGeneratorSettings(const std::string& agPath, const GeneratorSettings&
 
 // Data_Lada_AG: GenData := 0, then the results file. With takeLabels false the stored DayCode
 // and DayMark are skipped and the book's own are kept (what a generator run does).
-// A missing file is not an error (GenData stays 0).
+// A missing file is not an error (GenData stays 0). A damaged file is an error: the labels and
+// classes are then not taken, and GenData keeps the amounts read before the damage.
 Status Data_Lada_AG(AppState& state, const std::string& resultsPath, bool takeLabels);
 // Data_save_AG: DayCode, DayMark and GenData to the results file (crash-safe).
 Status Data_save_AG(const AppState& state, const std::string& resultsPath);
 
-// One run over the year book grid (rows 1..365, hour h in column h + 4): reduces the cells of
-// the window's hours and adds the reductions to state.GenData. The multiplier is the site's
-// (SiteRecord column 2); a multiplier that reads as 0 refuses the run with a message and
-// changes nothing.
-Status simulateGenerator(TextGrid& grid, AppState& state, const GeneratorSettings& settings, double multiplier);
+// The working values in meter units: StartH, EndH (leading numbers of the hour texts) and
+// Cap, MinGen, MinSup (the kW texts divided by the multiplier); all 0 for a multiplier of 0.
+struct GeneratorValues {
+    float startH = 0;
+    float endH = 0;
+    float cap = 0;
+    float minGen = 0;
+    float minSup = 0;
+};
+GeneratorValues generatorValues(const GeneratorSettings& settings, double multiplier);
 
-// The single-hour decision, in meter units (exposed for tests).
+// The inputs a run refuses, with the message for the user (title "入力エラー", see inputError):
+// a multiplier that is not above 0 (it reads as 0 when empty or not a number, and would divide
+// by zero), and a negative capacity, minimum output or minimum purchase.
+Status checkGenerator(const GeneratorSettings& settings, double multiplier);
+
+// One run over the year book grid (rows 1..365, hour h in column h + 4): reduces the cells of
+// the window's hours (each rewritten as the shortest single-precision text) and adds the
+// reductions to state.GenData. Hours before 0 or after 23 are left out. The multiplier is the
+// site's (SiteRecord column 2). Refused inputs (checkGenerator) change nothing.
+Status simulateGenerator(TextGrid& grid, AppState& state, const GeneratorSettings& settings,
+                         double multiplier);
+
+// Steps 2 to 4 of "計　算" after the view check: checkGenerator, Data_Lada_AG without the stored
+// labels and classes, then simulateGenerator. A damaged results file refuses the run too, with
+// GenData and the grid unchanged; a missing one starts the totals at 0.
+Status runGenerator(TextGrid& grid, AppState& state, const GeneratorSettings& settings, double multiplier,
+                    const std::string& resultsPath);
+
+// The single-hour decision, in meter units: the new reading. Sums are compared in single
+// precision. A reading at or below the minimum purchase is never raised to it.
 float generatorDecision(float x, float cap, float minGen, float minSup);
 
 } // namespace wattorio::yearbook
