@@ -1,0 +1,289 @@
+// compare, price: a site's year priced under the tariff menus, as the results window prices it.
+
+#include "app/display_format.h"
+#include "app/numtext.h"
+#include "calc/aggregation.h"
+#include "calc/total_form.h"
+#include "cli/command_registry.h"
+#include "registry/registry.h"
+#include "reports/analysis.h"
+#include "tenday/ten_day_file.h"
+#include "tenday/ten_day_totals.h"
+#include "yearbook/year_book_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+using namespace wattorio;
+using namespace wattorio::cli;
+
+namespace {
+
+// The command line answers the Saturday question with OK: the calendar is the user's business
+// and the question is only a reminder.
+class AnswerOk : public Prompter {
+public:
+    Answer show(const Message&) override { return Answer::Ok; }
+};
+
+struct Priced {
+    std::unique_ptr<calc::TotalForm> form;
+    const tariffs::TariffMenu* menu = nullptr;
+};
+
+template <class Array> std::string jsonArray(const Array& values) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            out += ", ";
+        out += jsonNumber(static_cast<double>(values[i]));
+    }
+    return out + "]";
+}
+
+template <class Table> std::string jsonTable(const Table& rows) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i)
+            out += ", ";
+        out += jsonArray(rows[i]);
+    }
+    return out + "]";
+}
+
+std::string siteJson(const AppState& state) {
+    const int row = static_cast<int>(state.SiteRow);
+    const SiteRecord& s = state.SiteTable[static_cast<std::size_t>(row)];
+    return "{\"row\": " + std::to_string(row) + ", \"serial\": " + jsonString(s[0]) +
+           ", \"name\": " + jsonString(s[1]) + ", \"multiplier\": " + jsonString(s[2]) +
+           ", \"contract\": " + jsonString(s[3]) + ", \"power_factor\": " + jsonString(s[4]) +
+           ", \"utility\": " + jsonNumber(val(s[5])) + "}";
+}
+
+std::string menuJson(const Priced& p) {
+    const calc::TotalForm& f = *p.form;
+    const tariffs::TariffMenu& m = *p.menu;
+    std::string out =
+        "{\"list\": " + std::to_string(m.list) + ", \"index\": " + std::to_string(m.index) +
+        ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(std::string(m.itemText)) +
+        ", \"caption\": " + jsonString(f.text("Label21")) +
+        ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
+        ", \"LineKwh\": " + jsonArray(f.LineKwh()) + ", \"LineCharge\": " + jsonArray(f.LineCharge()) +
+        ", \"Total\": " + jsonNumber(f.total()) + ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) +
+        ", \"panel\": {";
+    bool first = true;
+    for (std::string_view name : calc::TotalForm::panelControlNames()) {
+        out += first ? "" : ", ";
+        first = false;
+        out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
+    }
+    return out + "}}";
+}
+
+// Selects the site, refuses one without a utility, loads its book and aggregates it. Returns an
+// exit status, or -1 when the site is ready to be priced.
+int prepare(CliContext& ctx, const Args& args, bool& tenDay) {
+    if (!selectSite(ctx, args))
+        return 1;
+    if (std::optional<Message> refusal = calc::utilityRefusal(ctx.state)) {
+        ctx.err << refusal->text << "\n";
+        return 2;
+    }
+    const std::string book = args.get("book").value_or("year");
+    if (book != "year" && book != "tenday") {
+        ctx.err << "--book には year か tenday を指定してください。\n";
+        return 1;
+    }
+    tenDay = book == "tenday";
+    AppState& state = ctx.state;
+    const std::string serial = state.SiteTable[static_cast<std::size_t>(state.SiteRow)][0];
+    state.SiteDataPath = registry::Fail_Name_Set(state.AppDir, serial, tenDay ? 2 : 1);
+    if (tenDay) {
+        if (Status loaded = tenday::loadTenDayBook(state, state.SiteDataPath); !loaded) {
+            ctx.err << loaded.error().message << "\n";
+            return 1;
+        }
+        tenday::Yer_Total(state);
+        return -1;
+    }
+    yearbook::BookFileState outcome = yearbook::BookFileState::Read;
+    if (Status loaded = yearbook::loadYearBook(state, state.SiteDataPath, &outcome); !loaded) {
+        if (outcome != yearbook::BookFileState::Missing) {
+            ctx.err << loaded.error().message << "\n";
+            return 1;
+        }
+        yearbook::newYearBook(state); // a site without a book yet: an empty year
+        ctx.err << "年間データがありません。空の一年として計算します。\n";
+    }
+    calc::runMonthTotals(state);
+    reports::Demd(state);
+    reports::Heikin(state);
+    return -1;
+}
+
+void printJson(CliContext& ctx, const std::vector<Priced>& priced, bool tenDay) {
+    const AppState& s = ctx.state;
+    std::string out = "{\"site\": " + siteJson(s);
+    out += ",\n \"MonthTotalA\": " + jsonTable(s.MonthTotalA);
+    out += ",\n \"MonthTotalB\": " + jsonTable(s.MonthTotalB);
+    out += ",\n \"SeasonTotal\": " +
+           jsonTable(priced.empty() ? calc::seasonTotals(s) : priced.front().form->SeasonTotal());
+    if (!tenDay) {
+        out += ",\n \"PeakDemand\": " + jsonArray(s.PeakDemand);
+        out += ",\n \"PeakDemandDay\": " + jsonArray(s.PeakDemandDay);
+        out += ",\n \"PeakDemandHour\": " + jsonArray(s.PeakDemandHour);
+        out += ",\n \"HourAverage\": " + jsonArray(s.HourAverage);
+    }
+    out += ",\n \"menus\": [";
+    for (std::size_t i = 0; i < priced.size(); ++i)
+        out += (i ? ",\n  " : "\n  ") + menuJson(priced[i]);
+    out += priced.empty() ? "]}\n" : "\n ]}\n";
+    ctx.out << out;
+}
+
+void printHeading(CliContext& ctx, const calc::TotalForm& form) {
+    const AppState& s = ctx.state;
+    const SiteRecord& site = s.SiteTable[static_cast<std::size_t>(s.SiteRow)];
+    ctx.out << "物件　" << site[1] << "（" << s.currentUtilityName() << "）　契約電力 " << site[3]
+            << " kW　力率 " << site[4] << " ％\n";
+    double year = 0;
+    for (int r = 1; r <= 4; ++r)
+        year += form.SeasonTotal()[4][r];
+    const std::string digits = groupedDigits(year);
+    ctx.out << "年間使用量　" << (digits.empty() ? "0" : digits) << " kWh\n\n";
+}
+
+void printRanking(CliContext& ctx, const std::vector<Priced>& priced) {
+    if (priced.empty())
+        return;
+    printHeading(ctx, *priced.front().form);
+    ctx.out << "順位\t年間電気料金\t消費税含む\t電力会社\t一覧\t料金メニュー\n";
+    int rank = 0;
+    for (const Priced& p : priced) {
+        ctx.out << ++rank << "\t" << formatPattern(p.form->total(), kFmtYenTotal) << "\t"
+                << formatPattern(p.form->totalWithTax(), kFmtYenTotal) << "\t"
+                << kUtilityNames[p.menu->utility - 1] << "\tCombo" << p.menu->list << " " << p.menu->index
+                << "\t" << p.form->text("Label21") << "\n";
+    }
+}
+
+void printPanel(CliContext& ctx, const Priced& p) {
+    const calc::TotalForm& f = *p.form;
+    printHeading(ctx, f);
+    ctx.out << "料金メニュー　" << f.text("Label21") << "（" << kUtilityNames[p.menu->utility - 1]
+            << "　Combo" << p.menu->list << " " << p.menu->index << "）\n";
+    struct Line {
+        const char *caption, *kwh, *rate, *charge;
+    } lines[] = {{"Label17", "Label18", "Text5", "Label19"}, {"Label5", "Label1", "Text1", "Label13"},
+                 {"Label6", "Label2", "Text2", "Label14"},   {"Label7", "Label3", "Text3", "Label15"},
+                 {"Label8", "Label4", "Text4", "Label16"},   {"Label58", "Label59", "Text6", "Label60"}};
+    for (const Line& l : lines) {
+        if (!f.visible(l.rate))
+            continue;
+        ctx.out << f.text(l.caption) << "\t" << f.text(l.kwh) << "\t" << f.text(l.rate) << "\t"
+                << f.text(l.charge) << "\n";
+    }
+    ctx.out << "合　計\t" << f.text("Label9") << "\t\t" << f.text("Label20") << "\n"
+            << f.text("Label11") << "\n";
+}
+
+bool rankedBefore(const Priced& a, const Priced& b) {
+    const double x = a.form->totalWithTax();
+    const double y = b.form->totalWithTax();
+    if (std::isnan(x) || std::isnan(y))
+        return !std::isnan(x) && std::isnan(y); // figures that are not numbers go last
+    return x < y;
+}
+
+int compare(CliContext& ctx, const Args& args) {
+    bool tenDay = false;
+    if (const int status = prepare(ctx, args, tenDay); status >= 0)
+        return status;
+    std::vector<const tariffs::MenuList*> lists;
+    if (args.has("all-utilities")) {
+        for (const tariffs::MenuList& l : tariffs::allLists())
+            lists.push_back(&l);
+    } else {
+        const double u = args.has("utility") ? val(args.get("utility").value_or("")) : ctx.state.UtilityNo;
+        if (!(u >= 1 && u <= 9) || u != std::floor(u)) {
+            ctx.err << "--utility には 1 から 9 を指定してください。\n";
+            return 1;
+        }
+        for (const tariffs::MenuList* l : tariffs::listsOfUtility(static_cast<int>(u)))
+            lists.push_back(l);
+        std::sort(lists.begin(), lists.end(), [](auto* a, auto* b) { return a->list < b->list; });
+    }
+    calc::TotalForm base(ctx.state);
+    base.Form_Load();
+    AnswerOk ok;
+    std::vector<Priced> priced;
+    for (const tariffs::MenuList* l : lists) {
+        for (const tariffs::TariffMenu& m : l->menus) {
+            Priced p{std::make_unique<calc::TotalForm>(base), &m};
+            p.form->ApplyTariffMenu(m.list, m.index, ok);
+            priced.push_back(std::move(p));
+        }
+    }
+    std::stable_sort(priced.begin(), priced.end(), rankedBefore);
+    if (args.has("json"))
+        printJson(ctx, priced, tenDay);
+    else
+        printRanking(ctx, priced);
+    return 0;
+}
+
+int price(CliContext& ctx, const Args& args) {
+    const std::string menuText = args.get("menu").value_or("");
+    const auto colon = menuText.find(':');
+    const tariffs::TariffMenu* menu =
+        colon == std::string::npos ? nullptr
+                                   : tariffs::findMenu(static_cast<int>(val(menuText.substr(0, colon))),
+                                                       static_cast<int>(val(menuText.substr(colon + 1))));
+    if (!menu || menuText.find_first_not_of("0123456789:") != std::string::npos) {
+        ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0）。\n";
+        return 1;
+    }
+    std::vector<std::pair<std::string, std::string>> rates;
+    for (const std::string& r : args.all("rate")) {
+        const auto eq = r.find('=');
+        const std::string box = r.substr(0, eq);
+        if (eq == std::string::npos || box.size() != 5 || box.rfind("Text", 0) != 0 || box[4] < '1' ||
+            box[4] > '6') {
+            ctx.err << "--rate TextN=VALUE（N は 1 から 6）: " << r << "\n";
+            return 1;
+        }
+        rates.emplace_back(box, r.substr(eq + 1));
+    }
+    bool tenDay = false;
+    if (const int status = prepare(ctx, args, tenDay); status >= 0)
+        return status;
+    Priced p{std::make_unique<calc::TotalForm>(ctx.state), menu};
+    p.form->Form_Load();
+    AnswerOk ok;
+    p.form->ApplyTariffMenu(menu->list, menu->index, ok);
+    for (const auto& [box, text] : rates)
+        p.form->setText(box, text);
+    p.form->Command10_Click();
+    std::vector<Priced> one;
+    one.push_back(std::move(p));
+    if (args.has("json"))
+        printJson(ctx, one, tenDay);
+    else
+        printPanel(ctx, one.front());
+    return 0;
+}
+
+CommandRegistrar compareCommand(
+    "compare",
+    {"compare --site ROW [--book year|tenday] [--utility U | --all-utilities] [--json]  料金メニューの比較",
+     compare,
+     {"json", "all-utilities"}});
+CommandRegistrar priceCommand("price", {"price --site ROW --menu LIST:INDEX [--book year|tenday] [--rate "
+                                        "TextN=VALUE ...] [--json]  一つの料金メニュー",
+                                        price,
+                                        {"json"}});
+
+} // namespace
