@@ -1,0 +1,306 @@
+#include "calc/comparison.h"
+
+#include "app/display_format.h"
+#include "calc/total_form.h"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace wattorio::calc {
+
+namespace {
+
+constexpr std::string_view kColumnTitles[kRankColumnCount] = {
+    "順位", "電力会社", "区分", "電圧", "メニュー", "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差",
+};
+
+// The whole yen a figure shows as.
+double shownYen(double value) { return std::round(value); }
+
+// Catalog order: utility, then list, then index.
+auto catalogKey(const RankedMenu& r) { return std::make_tuple(r.menu->utility, r.menu->list, r.menu->index); }
+
+double amount(const RankedMenu& r, RankColumn column) {
+    switch (column) {
+    case RankColumn::Demand:
+        return r.demandCharge;
+    case RankColumn::Energy:
+        return r.energyCharge;
+    case RankColumn::Total:
+        return r.total;
+    case RankColumn::WithTax:
+        return r.totalWithTax;
+    case RankColumn::Difference:
+        return r.difference;
+    default:
+        return 0;
+    }
+}
+
+// -1, 0 or 1 for two amounts; a figure that is not a number sorts after every number, whichever
+// the direction.
+int compareAmounts(double a, double b) {
+    const bool na = std::isnan(a), nb = std::isnan(b);
+    if (na || nb)
+        return na == nb ? 0 : 2 * (na ? 1 : -1); // +-2: keeps its place at the end on reversal
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+// Display width of UTF-8 text on a terminal: full-width characters (CJK, full-width forms, the
+// circled digits) take two columns, half-width katakana and ASCII one.
+std::size_t displayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+        if (i + n > text.size())
+            n = text.size() - i;
+        char32_t cp = n == 1 ? c : n == 2 ? c & 0x1F : n == 3 ? c & 0x0F : c & 0x07;
+        for (std::size_t k = 1; k < n; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        const bool halfKana = cp >= 0xFF61 && cp <= 0xFF9F;
+        const bool wide = !halfKana && ((cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2460 && cp <= 0x24FF) ||
+                                        (cp >= 0x2E80 && cp <= 0xA4CF) || (cp >= 0xAC00 && cp <= 0xD7A3) ||
+                                        (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFE30 && cp <= 0xFE4F) ||
+                                        (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6) ||
+                                        (cp >= 0x20000 && cp <= 0x3FFFD));
+        width += wide ? 2 : 1;
+        i += n;
+    }
+    return width;
+}
+
+std::string padded(const std::string& text, std::size_t width, bool right) {
+    const std::size_t w = displayWidth(text);
+    const std::string fill(width > w ? width - w : 0, ' ');
+    return right ? fill + text : text + fill;
+}
+
+} // namespace
+
+ComparisonInput comparisonInput(const AppState& state) {
+    ComparisonInput in;
+    in.season = seasonTotals(state);
+    in.contract = state.currentSiteValue(3);
+    in.powerFactor = state.currentSiteValue(4);
+    return in;
+}
+
+ComparisonInput comparisonInput(const TotalForm& form, const AppState& state) {
+    ComparisonInput in = comparisonInput(state);
+    in.season = form.SeasonTotal();
+    return in;
+}
+
+std::string_view rankColumnTitle(RankColumn column) {
+    const auto i = static_cast<int>(column);
+    return i >= 0 && i < kRankColumnCount ? kColumnTitles[i] : std::string_view{};
+}
+
+bool isAmountColumn(RankColumn column) {
+    return column == RankColumn::Demand || column == RankColumn::Energy || column == RankColumn::Total ||
+           column == RankColumn::WithTax || column == RankColumn::Difference;
+}
+
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility) {
+    std::vector<RankedMenu> rows;
+    if (utility < 0 || utility > 9)
+        return rows;
+    rows.reserve(utility == 0 ? static_cast<std::size_t>(tariffs::kMenuCount) : 24);
+    for (const tariffs::TariffMenu& menu : tariffs::allMenus()) {
+        if (utility != 0 && menu.utility != utility)
+            continue;
+        const MenuPrice price = priceMenu(menu, input.season, input.contract, input.powerFactor);
+        RankedMenu r;
+        r.menu = &menu;
+        r.lineKwh = price.lineKwh;
+        r.lineCharge = price.charges.lineCharge;
+        r.demandCharge = r.lineCharge[0];
+        double energy = 0;
+        for (int k = 1; k <= 5; ++k)
+            energy += r.lineCharge[static_cast<std::size_t>(k)];
+        r.energyCharge = energy;
+        r.total = price.charges.total;
+        r.totalWithTax = price.charges.totalWithTax;
+        rows.push_back(r);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const RankedMenu& a, const RankedMenu& b) {
+        const int c = compareAmounts(a.totalWithTax, b.totalWithTax);
+        if (c != 0)
+            return c < 0;
+        return catalogKey(a) < catalogKey(b);
+    });
+    const double cheapest = rows.empty() ? 0 : shownYen(rows.front().totalWithTax);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        RankedMenu& r = rows[i];
+        const bool tied = i > 0 && shownYen(r.totalWithTax) == shownYen(rows[i - 1].totalWithTax);
+        r.position = static_cast<int>(i) + 1;
+        r.rank = tied ? rows[i - 1].rank : r.position;
+        r.difference = shownYen(r.totalWithTax) - cheapest;
+    }
+    return rows;
+}
+
+void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descending) {
+    // The ranking order settles every tie.
+    std::sort(rows.begin(), rows.end(),
+              [](const RankedMenu& a, const RankedMenu& b) { return a.position < b.position; });
+    if (column == RankColumn::Rank) {
+        if (descending)
+            std::reverse(rows.begin(), rows.end());
+        return;
+    }
+    const auto key = [column](const RankedMenu& a, const RankedMenu& b) -> int {
+        switch (column) {
+        case RankColumn::Utility:
+            return (a.menu->utility > b.menu->utility) - (a.menu->utility < b.menu->utility);
+        case RankColumn::Category: {
+            const int x = static_cast<int>(a.menu->category), y = static_cast<int>(b.menu->category);
+            return (x > y) - (x < y);
+        }
+        case RankColumn::Voltage:
+            return (a.menu->voltageRow > b.menu->voltageRow) - (a.menu->voltageRow < b.menu->voltageRow);
+        case RankColumn::Menu: {
+            const int c = a.menu->itemText.compare(b.menu->itemText);
+            return (c > 0) - (c < 0);
+        }
+        default:
+            return compareAmounts(amount(a, column), amount(b, column));
+        }
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const RankedMenu& a, const RankedMenu& b) {
+        const int c = key(a, b);
+        if (c == 2 || c == -2) // figures that are not numbers stay last
+            return c < 0;
+        return descending ? c > 0 : c < 0;
+    });
+}
+
+std::string rankCell(const RankedMenu& row, RankColumn column) {
+    if (!row.menu)
+        return {};
+    switch (column) {
+    case RankColumn::Rank:
+        return std::to_string(row.rank);
+    case RankColumn::Utility:
+        return row.menu->utility >= 1 && row.menu->utility <= 9
+                   ? kUtilityNames[static_cast<std::size_t>(row.menu->utility - 1)]
+                   : "";
+    case RankColumn::Category:
+        return std::string(tariffs::categoryName(row.menu->category));
+    case RankColumn::Voltage:
+        return std::string(tariffs::voltageMark(row.menu->voltageRow));
+    case RankColumn::Menu:
+        return std::string(row.menu->itemText);
+    default: {
+        const double value = amount(row, column);
+        return std::isfinite(value) ? formatPattern(value, kFmtYen) : std::string();
+    }
+    }
+}
+
+std::string rankingTable(const std::vector<RankedMenu>& rows) {
+    std::vector<std::size_t> widths(kRankColumnCount);
+    for (int c = 0; c < kRankColumnCount; ++c)
+        widths[static_cast<std::size_t>(c)] = displayWidth(rankColumnTitle(static_cast<RankColumn>(c)));
+    std::vector<std::vector<std::string>> cells;
+    cells.reserve(rows.size());
+    for (const RankedMenu& r : rows) {
+        std::vector<std::string> line;
+        for (int c = 0; c < kRankColumnCount; ++c) {
+            line.push_back(rankCell(r, static_cast<RankColumn>(c)));
+            widths[static_cast<std::size_t>(c)] =
+                std::max(widths[static_cast<std::size_t>(c)], displayWidth(line.back()));
+        }
+        cells.push_back(std::move(line));
+    }
+    const auto rightAligned = [](int c) {
+        return c == static_cast<int>(RankColumn::Rank) || isAmountColumn(static_cast<RankColumn>(c));
+    };
+    const auto writeLine = [&](const std::vector<std::string>& line) {
+        std::string out;
+        for (int c = 0; c < kRankColumnCount; ++c) {
+            const std::size_t i = static_cast<std::size_t>(c);
+            std::string cell = padded(line[i], widths[i], rightAligned(c));
+            if (c + 1 == kRankColumnCount) {
+                while (!cell.empty() && cell.back() == ' ') // no blanks at the end of a line
+                    cell.pop_back();
+            }
+            out += cell;
+            if (c + 1 < kRankColumnCount)
+                out += "  ";
+        }
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
+        return out + "\n";
+    };
+    std::vector<std::string> heading;
+    for (int c = 0; c < kRankColumnCount; ++c)
+        heading.emplace_back(rankColumnTitle(static_cast<RankColumn>(c)));
+    std::string out = writeLine(heading);
+    for (const std::vector<std::string>& line : cells)
+        out += writeLine(line);
+    return out;
+}
+
+// ---- ComparisonForm --------------------------------------------------------------------------
+
+bool ComparisonForm::refresh(const ComparisonInput& input, int utility) {
+    if (priced_ && input == input_ && utility == utility_)
+        return false;
+    input_ = input;
+    utility_ = utility;
+    priced_ = true;
+    rebuild();
+    return true;
+}
+
+void ComparisonForm::setAllUtilities(bool on) {
+    if (on == all_)
+        return;
+    all_ = on;
+    if (priced_)
+        rebuild();
+}
+
+void ComparisonForm::sortBy(RankColumn column) {
+    sortBy(column, column == sortColumn_ ? !descending_ : false);
+}
+
+void ComparisonForm::sortBy(RankColumn column, bool descending) {
+    sortColumn_ = column;
+    descending_ = descending;
+    sortRanking(rows_, sortColumn_, descending_);
+}
+
+void ComparisonForm::rebuild() {
+    rows_ = rankMenus(input_, all_ ? 0 : utility_);
+    if (sortColumn_ != RankColumn::Rank || descending_)
+        sortRanking(rows_, sortColumn_, descending_);
+}
+
+std::string ComparisonForm::cell(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kRankColumnCount)
+        return {};
+    return rankCell(rows_[static_cast<std::size_t>(row)], static_cast<RankColumn>(column));
+}
+
+const tariffs::TariffMenu* ComparisonForm::menuAt(int row) const {
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return rows_[static_cast<std::size_t>(row)].menu;
+}
+
+std::string ComparisonForm::heading() const {
+    std::string who;
+    if (all_)
+        who = kAllUtilities;
+    else if (utility_ >= 1 && utility_ <= 9)
+        who = kUtilityNames[static_cast<std::size_t>(utility_ - 1)];
+    else
+        return {};
+    return who + "の全メニュー（" + std::to_string(rows_.size()) + " 件）";
+}
+
+} // namespace wattorio::calc
