@@ -12,16 +12,23 @@ namespace wattorio::calc {
 namespace {
 
 constexpr std::string_view kColumnTitles[kRankColumnCount] = {
-    "順位", "電力会社", "区分", "電圧", "メニュー", "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差",
+    "順位",     "電力会社",   "区分",     "電圧",       "メニュー",
+    "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差",
 };
 
 // The whole yen a figure shows as.
-double shownYen(double value) { return std::round(value); }
+double shownYen(double value) {
+    return std::round(value);
+}
 
 // Catalog order: utility, then list, then index.
-auto catalogKey(const RankedMenu& r) { return std::make_tuple(r.menu->utility, r.menu->list, r.menu->index); }
+auto catalogKey(const RankedMenu& r) {
+    return std::make_tuple(r.menu->utility, r.menu->list, r.menu->index);
+}
 
-double amount(const RankedMenu& r, RankColumn column) {
+} // namespace
+
+double rankAmount(const RankedMenu& r, RankColumn column) {
     switch (column) {
     case RankColumn::Demand:
         return r.demandCharge;
@@ -38,6 +45,8 @@ double amount(const RankedMenu& r, RankColumn column) {
     }
 }
 
+namespace {
+
 // -1, 0 or 1 for two amounts; a figure that is not a number sorts after every number, whichever
 // the direction.
 int compareAmounts(double a, double b) {
@@ -53,7 +62,11 @@ std::size_t displayWidth(std::string_view text) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+        std::size_t n = c < 0x80             ? 1
+                        : (c & 0xE0) == 0xC0 ? 2
+                        : (c & 0xF0) == 0xE0 ? 3
+                        : (c & 0xF8) == 0xF0 ? 4
+                                             : 1;
         if (i + n > text.size())
             n = text.size() - i;
         char32_t cp = n == 1 ? c : n == 2 ? c & 0x1F : n == 3 ? c & 0x0F : c & 0x07;
@@ -166,7 +179,7 @@ void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descendi
             return (c > 0) - (c < 0);
         }
         default:
-            return compareAmounts(amount(a, column), amount(b, column));
+            return compareAmounts(rankAmount(a, column), rankAmount(b, column));
         }
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const RankedMenu& a, const RankedMenu& b) {
@@ -194,7 +207,7 @@ std::string rankCell(const RankedMenu& row, RankColumn column) {
     case RankColumn::Menu:
         return std::string(row.menu->itemText);
     default: {
-        const double value = amount(row, column);
+        const double value = rankAmount(row, column);
         return std::isfinite(value) ? formatPattern(value, kFmtYen) : std::string();
     }
     }

@@ -80,6 +80,9 @@ std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility);
 // value, 電力会社 by UtilityNo, 区分 office before factory, 電圧 by row, メニュー by its text.
 void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descending);
 
+// The figure of an amount column (0 for the other columns).
+double rankAmount(const RankedMenu& row, RankColumn column);
+
 // The text of one cell as the table shows it: amounts with "#,###,###,### 円" ("" for a figure
 // that is not a number), the rank as a number, utility name, category, ①②③ and the list item.
 std::string rankCell(const RankedMenu& row, RankColumn column);

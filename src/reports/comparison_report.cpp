@@ -1,0 +1,171 @@
+#include "reports/comparison_report.h"
+
+#include "app/display_format.h"
+#include "app/safe_save.h"
+#include "reports/workbook_file.h"
+
+#include <xlsxwriter.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace wattorio::reports {
+
+namespace {
+
+// Control characters other than tab and line feed cannot stand in a cell.
+std::string cellText(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && b != '\t' && b != '\n') || b == 0x7F)
+            c = '?';
+    }
+    return out;
+}
+
+std::string libraryError(lxw_error error) {
+    const char* text = lxw_strerror(error);
+    return text ? text : "error " + std::to_string(static_cast<int>(error));
+}
+
+// Column widths of the sheet in characters: 順位 .. 最安との差.
+constexpr double kColumnWidths[calc::kRankColumnCount] = {6, 12, 18, 6, 44, 16, 16, 16, 16, 16};
+
+} // namespace
+
+std::vector<std::string> comparisonHeading(const AppState& state, const std::string& tableCaption) {
+    std::vector<std::string> lines;
+    const SiteRecord* site = state.currentSite();
+    lines.push_back(std::string(kComparisonSheetName) + (site ? "　" + (*site)[1] : std::string()));
+    if (site)
+        lines.push_back(state.currentUtilityName() + "　契約電力 " + (*site)[3] + " kW　力率 " + (*site)[4] +
+                        " ％");
+    lines.push_back(tableCaption);
+    return lines;
+}
+
+Status writeComparisonWorkbook(const std::vector<std::string>& headingLines,
+                               const std::vector<calc::RankedMenu>& rows, const std::string& path) {
+    std::error_code ec;
+    fs::path dir = fs::temp_directory_path(ec);
+    if (ec)
+        dir = "/tmp";
+    std::string scratch = (dir / "wattorio-compare-XXXXXX").string();
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0)
+        return Error{"一時ファイルを作れません: " + dir.string()};
+    ::close(fd);
+    struct Remove {
+        std::string path;
+        ~Remove() {
+            std::error_code e;
+            fs::remove(path, e);
+        }
+    } removeScratch{scratch};
+
+    lxw_workbook_options options{};
+    lxw_workbook* book = workbook_new_opt(scratch.c_str(), &options);
+    if (!book)
+        return Error{"ワークブックを作れません: " + path};
+    lxw_worksheet* sheet = workbook_add_worksheet(book, kComparisonSheetName);
+    if (!sheet) {
+        workbook_close(book);
+        return Error{"ワークシートを作れません: " + path};
+    }
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    lxw_format* heading = workbook_add_format(book);
+    format_set_bold(heading);
+    format_set_align(heading, LXW_ALIGN_CENTER);
+    format_set_bottom(heading, LXW_BORDER_THIN);
+    lxw_format* yen = workbook_add_format(book);
+    format_set_num_format(yen, "#,##0\" 円\"");
+    lxw_format* centred = workbook_add_format(book);
+    format_set_align(centred, LXW_ALIGN_CENTER);
+
+    std::string failure;
+    const auto check = [&](lxw_error e) {
+        if (e != LXW_NO_ERROR && failure.empty())
+            failure = libraryError(e);
+    };
+    for (int c = 0; c < calc::kRankColumnCount; ++c)
+        check(worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                   kColumnWidths[c], nullptr));
+    lxw_row_t r = 0;
+    for (const std::string& line : headingLines) {
+        if (r + 1 >= kComparisonHeadingRow)
+            break;
+        check(worksheet_write_string(sheet, r, 0, cellText(line).c_str(), r == 0 ? bold : nullptr));
+        ++r;
+    }
+    r = kComparisonHeadingRow - 1;
+    for (int c = 0; c < calc::kRankColumnCount; ++c)
+        check(worksheet_write_string(
+            sheet, r, static_cast<lxw_col_t>(c),
+            std::string(calc::rankColumnTitle(static_cast<calc::RankColumn>(c))).c_str(), heading));
+    r = kComparisonFirstRow - 1;
+    for (const calc::RankedMenu& row : rows) {
+        for (int c = 0; c < calc::kRankColumnCount; ++c) {
+            const auto column = static_cast<calc::RankColumn>(c);
+            const auto col = static_cast<lxw_col_t>(c);
+            if (column == calc::RankColumn::Rank) {
+                check(worksheet_write_number(sheet, r, col, row.rank, centred));
+            } else if (calc::isAmountColumn(column)) {
+                const double shown = std::round(calc::rankAmount(row, column));
+                if (std::isfinite(shown))
+                    check(worksheet_write_number(sheet, r, col, shown, yen));
+            } else {
+                const std::string text = cellText(calc::rankCell(row, column));
+                check(worksheet_write_string(sheet, r, col, text.c_str(),
+                                             column == calc::RankColumn::Voltage ? centred : nullptr));
+            }
+        }
+        ++r;
+    }
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR)
+        return Error{"ワークブックを書き込めません: " + path + "（" + libraryError(closed) + "）"};
+    if (!failure.empty())
+        return Error{"セルを書き込めません: " + path + "（" + failure + "）"};
+    Result<std::string> bytes = readFileBytes(scratch);
+    if (!bytes)
+        return bytes.error();
+    return saveFileAtomically(path, *bytes);
+}
+
+Result<std::string> saveComparisonReport(const AppState& state, const std::string& tableCaption,
+                                         const std::vector<calc::RankedMenu>& rows, std::time_t when) {
+    std::error_code ec;
+    if (state.AppDir.empty() || !fs::is_directory(fs::path(state.AppDir), ec))
+        return Error{"作業フォルダーがありません: " + state.AppDir};
+    const std::string folder = reportFolder(state.AppDir);
+    // Only the report folder itself is made, never the working folder.
+    fs::create_directory(fs::path(folder), ec);
+    if (ec || !fs::is_directory(fs::path(folder), ec))
+        return Error{"エクセル出力のフォルダーを作れません: " + folder +
+                     (ec ? "（" + ec.message() + "）" : "")};
+
+    std::tm local{};
+    localtime_r(&when, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string stem = std::string(kComparisonSheetName) + "_" + siteNamePart(state) + "_" + stamp;
+    std::string path = folder + stem + ".xlsx";
+    for (int n = 2; fs::exists(fs::path(path), ec) || fs::is_symlink(fs::path(path), ec); ++n) {
+        if (n > 999)
+            return Error{"同じ名前のファイルが多すぎます: " + folder + stem + ".xlsx"};
+        path = folder + stem + "_" + std::to_string(n) + ".xlsx";
+    }
+    Status written = writeComparisonWorkbook(comparisonHeading(state, tableCaption), rows, path);
+    if (!written)
+        return written.error();
+    return path;
+}
+
+} // namespace wattorio::reports

@@ -1,0 +1,131 @@
+// The menu ranking written to a spreadsheet, read back by an independent reader.
+
+#include "reports/comparison_report.h"
+
+#include "app/display_format.h"
+#include "support/temp_dir.h"
+#include "xlsx_readback.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace wattorio::reports {
+namespace {
+
+using test::readbackPython;
+using test::readWorkbook;
+using test::TempDir;
+
+#define REQUIRE_READER()                                                                                     \
+    if (readbackPython().empty())                                                                            \
+    GTEST_SKIP() << "python3 with openpyxl is not installed: the written workbooks cannot be read back"
+
+// A site of 中部電力, 480 kW at 98 %, whose year has fractions in every band.
+void setUp(AppState& state, const std::string& appDir, const std::string& contract = "480") {
+    fillUtilityNames(state);
+    state.AppDir = appDir;
+    state.SiteTable[1] = {"7", "港南/工場", "1", contract, "98", "2", "", "", ""};
+    state.SiteRow = 1;
+    state.UtilityNo = 2;
+    for (int m = 1; m <= 12; ++m) {
+        state.MonthTotalA[0][static_cast<std::size_t>(m)] = 21;
+        state.MonthTotalA[1][static_cast<std::size_t>(m)] = 20345.37 + m;
+        state.MonthTotalA[2][static_cast<std::size_t>(m)] = 40112.91 + 3 * m;
+        state.MonthTotalA[3][static_cast<std::size_t>(m)] = 30001.45;
+        state.MonthTotalB[0][static_cast<std::size_t>(m)] = 9;
+        state.MonthTotalB[1][static_cast<std::size_t>(m)] = 5012.33;
+        state.MonthTotalB[2][static_cast<std::size_t>(m)] = 3120.71;
+        state.MonthTotalB[3][static_cast<std::size_t>(m)] = 1500.5;
+    }
+}
+
+std::string text(const test::ReadSheet& sheet, int row, int col) {
+    const test::ReadCell* c = sheet.find(row, col);
+    return c && std::holds_alternative<std::string>(c->value) ? std::get<std::string>(c->value) : "<none>";
+}
+
+TEST(ComparisonReport, SheetHoldsTheTableAsShown) {
+    REQUIRE_READER();
+    TempDir dir;
+    AppState state;
+    setUp(state, dir.path());
+    std::vector<calc::RankedMenu> rows = calc::rankMenus(calc::comparisonInput(state), 2);
+    calc::sortRanking(rows, calc::RankColumn::Demand, true); // the order the user chose is kept
+    const std::string caption = "中部電力の全メニュー（48 件）";
+    Result<std::string> path = saveComparisonReport(state, caption, rows, 1765000000);
+    ASSERT_TRUE(path) << path.error().message;
+    EXPECT_EQ(fs::path(*path).parent_path().filename().string(), "エクセル出力");
+    EXPECT_EQ(fs::path(*path).filename().string().rfind("全メニュー比較_港南_工場_", 0), 0u) << *path;
+
+    const test::ReadWorkbook book = readWorkbook(*path, dir.path());
+    ASSERT_TRUE(book.ok) << book.error;
+    ASSERT_EQ(book.sheets.size(), 1u);
+    const test::ReadSheet& sheet = book.sheets.front();
+    EXPECT_EQ(sheet.name, "全メニュー比較");
+    EXPECT_EQ(text(sheet, 1, 1), "全メニュー比較　港南/工場");
+    EXPECT_EQ(text(sheet, 2, 1), "中部電力　契約電力 480 kW　力率 98 ％");
+    EXPECT_EQ(text(sheet, 3, 1), caption);
+    for (int c = 0; c < calc::kRankColumnCount; ++c)
+        EXPECT_EQ(text(sheet, 4, c + 1), calc::rankColumnTitle(static_cast<calc::RankColumn>(c)));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int r = kComparisonFirstRow + static_cast<int>(i);
+        SCOPED_TRACE("sheet row " + std::to_string(r));
+        const test::ReadCell* rank = sheet.find(r, 1);
+        ASSERT_NE(rank, nullptr);
+        EXPECT_EQ(std::get<double>(rank->value), rows[i].rank);
+        EXPECT_EQ(text(sheet, r, 2), "中部電力");
+        EXPECT_EQ(text(sheet, r, 3), calc::rankCell(rows[i], calc::RankColumn::Category));
+        EXPECT_EQ(text(sheet, r, 4), calc::rankCell(rows[i], calc::RankColumn::Voltage));
+        EXPECT_EQ(text(sheet, r, 5), std::string(rows[i].menu->itemText));
+        for (int c = 5; c < calc::kRankColumnCount; ++c) {
+            const auto column = static_cast<calc::RankColumn>(c);
+            const test::ReadCell* cell = sheet.find(r, c + 1);
+            ASSERT_NE(cell, nullptr);
+            const double number = std::get<double>(cell->value);
+            // Whole yen, the very figure the table shows.
+            EXPECT_EQ(formatPattern(number, kFmtYen), calc::rankCell(rows[i], column));
+            EXPECT_EQ(number, std::round(number));
+        }
+    }
+    EXPECT_EQ(sheet.find(kComparisonFirstRow + static_cast<int>(rows.size()), 1), nullptr);
+
+    // A second export never replaces the first.
+    Result<std::string> again = saveComparisonReport(state, caption, rows, 1765000000);
+    ASSERT_TRUE(again) << again.error().message;
+    EXPECT_NE(*again, *path);
+    EXPECT_NE(again->find("_2.xlsx"), std::string::npos);
+}
+
+TEST(ComparisonReport, FiguresThatAreNotNumbersLeaveEmptyCells) {
+    REQUIRE_READER();
+    TempDir dir;
+    AppState state;
+    setUp(state, dir.path(), "1e400");
+    state.SiteTable[1][4] = "185";
+    const std::vector<calc::RankedMenu> rows = calc::rankMenus(calc::comparisonInput(state), 2);
+    const std::string path = dir.file("nan.xlsx");
+    ASSERT_TRUE(writeComparisonWorkbook(comparisonHeading(state, "x"), rows, path));
+    const test::ReadWorkbook book = readWorkbook(path, dir.path());
+    ASSERT_TRUE(book.ok) << book.error;
+    const test::ReadSheet& sheet = book.sheets.front();
+    EXPECT_NE(sheet.find(kComparisonFirstRow, 5), nullptr);
+    EXPECT_EQ(sheet.find(kComparisonFirstRow, 8), nullptr);
+}
+
+TEST(ComparisonReport, RefusedWithoutAWorkingFolder) {
+    TempDir dir;
+    AppState state;
+    setUp(state, dir.path() + "missing/");
+    const std::vector<calc::RankedMenu> rows = calc::rankMenus(calc::comparisonInput(state), 2);
+    Result<std::string> path = saveComparisonReport(state, "x", rows, 1765000000);
+    ASSERT_FALSE(path);
+    EXPECT_NE(path.error().message.find("作業フォルダー"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path() + "missing"));
+}
+
+} // namespace
+} // namespace wattorio::reports
