@@ -2,6 +2,12 @@
 add_library(wattorio_options INTERFACE)
 target_compile_features(wattorio_options INTERFACE cxx_std_20)
 target_compile_options(wattorio_options INTERFACE -Wall -Wextra)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
+   AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    # GCC 12 reports std::string concatenation with short literals as overlapping memcpy at -O2
+    # (GCC bug 105329), a false positive inside libstdc++.
+    target_compile_options(wattorio_options INTERFACE -Wno-restrict)
+endif()
 if(WATTORIO_WERROR)
     target_compile_options(wattorio_options INTERFACE -Werror)
 endif()
