@@ -15,10 +15,10 @@ constexpr std::array<std::string_view, kLastReport + 1> kReportNames{
 
 void addText(ReportLayout& layout, int row, int col, std::string text) {
     if (!text.empty())
-        layout.cells.push_back({row, col, std::move(text)});
+        layout.cells.emplace_back(row, col, std::move(text));
 }
 void addNumber(ReportLayout& layout, int row, int col, double value) {
-    layout.cells.push_back({row, col, value});
+    layout.cells.emplace_back(row, col, value);
 }
 
 std::string monthText(int m) {

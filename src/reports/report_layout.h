@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace wattorio::reports {
@@ -33,15 +32,26 @@ bool reportOfMode(float mode, Report* report);
 // Short name of a report: the worksheet's name and the first part of the file name.
 std::string_view reportName(Report report);
 
-struct ReportCell {
+// One cell: a text or a number.
+class ReportCell {
+public:
+    ReportCell(int row, int col, std::string text)
+        : row(row), col(col), text_(std::move(text)), isText_(true) {}
+    ReportCell(int row, int col, const char* text) : ReportCell(row, col, std::string(text)) {}
+    ReportCell(int row, int col, double number) : row(row), col(col), number_(number), isText_(false) {}
+
     int row = 0;
     int col = 0;
-    std::variant<std::string, double> value;
 
-    bool isText() const { return std::holds_alternative<std::string>(value); }
-    const std::string& text() const { return std::get<std::string>(value); }
-    double number() const { return std::get<double>(value); }
+    bool isText() const { return isText_; }
+    const std::string& text() const { return text_; } // "" for a number
+    double number() const { return number_; }         // 0 for a text
     bool operator==(const ReportCell&) const = default;
+
+private:
+    std::string text_;
+    double number_ = 0;
+    bool isText_ = true;
 };
 
 struct ReportLayout {

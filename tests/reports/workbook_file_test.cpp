@@ -159,6 +159,7 @@ TEST_F(Workbooks, TextsTheFileCannotHoldAreMended) {
     layout.cells.push_back({2, 3, -0.1 + 0.3}); // needs 17 digits
     layout.cells.push_back({2, 4, 1e300});
     layout.cells.push_back({0, 1, std::string("outside the sheet")});
+    layout.cells.push_back({1, 5, std::string("added last, above the numbers")});
     const std::string path = dir.file("odd.xlsx");
     ASSERT_TRUE(writeWorkbook(layout, path));
     const test::ReadWorkbook book = readWorkbook(path, dir.path());
@@ -172,7 +173,8 @@ TEST_F(Workbooks, TextsTheFileCannotHoldAreMended) {
     EXPECT_EQ(std::get<std::string>(sheet.find(2, 2)->value), "#NUM!");
     EXPECT_NEAR(std::get<double>(sheet.find(2, 3)->value), 0.2, 1e-15);
     EXPECT_EQ(std::get<double>(sheet.find(2, 4)->value), 1e300);
-    EXPECT_EQ(sheet.cells.size(), 8u);
+    EXPECT_EQ(std::get<std::string>(sheet.find(1, 5)->value), "added last, above the numbers");
+    EXPECT_EQ(sheet.cells.size(), 9u);
 }
 
 TEST_F(Workbooks, AFailedWriteLeavesTheOldFileWhole) {
