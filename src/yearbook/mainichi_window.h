@@ -1,0 +1,75 @@
+#pragma once
+// The year book window `Mainichi`: binds its controls to the core YearBookForm and shows what
+// the form holds after every operation.
+
+#include "ui/gui_context.h"
+#include "yearbook/year_book_form.h"
+
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace wattorio::ui {
+class FlexGrid;
+}
+
+namespace wattorio::yearbook {
+
+class MainichiWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the book of the current site (SiteDataPath, SiteRow and UtilityNo are set).
+    explicit MainichiWindow(ui::GuiContext& context, QWidget* parent = nullptr);
+    ~MainichiWindow() override;
+
+    YearBookForm& form() { return form_; }
+
+    // "終　了": saves a changed book, closes the spreadsheet and results windows, then this one.
+    // False (and the window stays open) when the book could not be saved.
+    bool closeBook();
+
+    // Copies every caption, field and choice from the form into the widgets.
+    void refresh();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    // Runs one operation of the form, then shows its result.
+    template <class F> void run(F&& operation);
+    void applyRequests();
+    void Command7_Click();
+
+    ui::GuiContext& context_;
+    YearBookForm form_;
+    bool closing_ = false;
+
+    ui::FlexGrid* grid_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLabel* label6_ = nullptr;
+    QLabel* label11_ = nullptr;
+    QLabel* label13_ = nullptr;
+    QLabel* label17_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    QLineEdit* text3_ = nullptr;
+    QLineEdit* text4_ = nullptr;
+    QComboBox* combo1_ = nullptr;
+    QComboBox* combo2_ = nullptr;
+    QComboBox* combo3_ = nullptr;
+    QComboBox* combo4_ = nullptr;
+    QCheckBox* check1_ = nullptr;
+    QCheckBox* check2_ = nullptr;
+    QPushButton* command13_ = nullptr;
+};
+
+} // namespace wattorio::yearbook

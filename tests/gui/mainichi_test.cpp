@@ -1,0 +1,317 @@
+// The year book window as a user meets it: opening from the main screen's call, the controls and
+// their captions, the grid's colours, typing, the calendar buttons, saving and closing.
+
+#include "support/temp_dir.h"
+#include "ui/flex_grid.h"
+#include "ui/gui_context.h"
+#include "ui/prompt.h"
+#include "yearbook/calendar.h"
+#include "yearbook/mainichi_window.h"
+#include "yearbook/year_book_file.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace wattorio;
+using namespace wattorio::yearbook;
+
+namespace {
+
+QString qs(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// A stand-in for a window that refuses its close box, like the results window.
+class StubbornWindow : public QWidget {
+protected:
+    void closeEvent(QCloseEvent* e) override { e->ignore(); }
+};
+
+} // namespace
+
+class MainichiTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> dir;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<ui::QueuedPrompter> prompter;
+    std::unique_ptr<ui::GuiContext> context;
+
+    MainichiWindow* open() {
+        QWidget* w = ui::showWindow(*context, "Mainichi");
+        return qobject_cast<MainichiWindow*>(w);
+    }
+    void writeBook() {
+        auto s = std::make_unique<AppState>();
+        newYearBook(*s);
+        for (int r = 1; r <= 365; ++r)
+            for (int h = 0; h < 24; ++h)
+                s->HourData[h][r] = (h + 1) * 10 + r;
+        setAnnualHolidays(s->DayMark, 2025, 5, true);
+        QVERIFY(saveYearBook(*s, state->SiteDataPath));
+    }
+    template <class T> T* child(QWidget* w, const char* name) {
+        T* c = w->findChild<T*>(QLatin1String(name));
+        if (!c)
+            qWarning("no control %s", name);
+        return c;
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<test::TempDir>();
+        state = std::make_unique<AppState>();
+        fillUtilityNames(*state);
+        state->AppDir = dir->path();
+        state->VersionText = "BANNER";
+        state->SiteTable[1] = {" 1", "本社ビル", "1", "450", "98", "1", "", "", ""};
+        state->SiteRow = 1;
+        state->UtilityNo = 1;
+        state->CurrentYear = 2025;
+        state->SiteDataPath = dir->file("000001_Y.dat");
+        prompter = std::make_unique<ui::QueuedPrompter>();
+        context = std::make_unique<ui::GuiContext>(ui::GuiContext{*state, *prompter, {}});
+    }
+    void cleanup() {
+        for (auto& [name, w] : context->windows)
+            delete w.data();
+        context.reset();
+    }
+
+    void opensWithEveryControlAndCaption() {
+        MainichiWindow* w = open();
+        QVERIFY(w);
+        QCOMPARE(context->yearBook, &w->form());
+        QVERIFY(w->windowTitle().startsWith(qs("  月別・時間帯別電力")));
+        QVERIFY(w->windowTitle().endsWith(qs("BANNER   Ver  1.02")));
+        const std::pair<const char*, const char*> buttons[] = {
+            {"Command4", "書き込み"},       {"Command1", "行選択"},
+            {"Command2", "貼り付け"},       {"Command3", "クリア"},
+            {"Command13", "曜日設定"},      {"Command6", "年間休日設定"},
+            {"Command10", "計　算"},        {"Command11", "ＣＳＶファイル読込"},
+            {"Command7", "電気代計算"},     {"Command8", "エクセル起動"},
+            {"Command5", "データ書き込み"}, {"Command9", "終　了"}};
+        for (const auto& [name, caption] : buttons) {
+            QPushButton* b = child<QPushButton>(w, name);
+            QVERIFY(b);
+            QCOMPARE(b->text(), qs(caption));
+        }
+        QCOMPARE(child<QPushButton>(w, "Command5")->toolTip(), qs("データを保存する"));
+        QCOMPARE(child<QCheckBox>(w, "Check1")->text(), qs("土曜日を休日に選択"));
+        QCOMPARE(child<QCheckBox>(w, "Check2")->text(), qs("一行"));
+        QCOMPARE(child<QLabel>(w, "Label1")->text(), qs(" 日 別 年 間 電 力 量 "));
+        QCOMPARE(child<QLabel>(w, "Label13")->text(), qs("東京電力"));
+        QCOMPARE(child<QLabel>(w, "Label6")->text(), qs("名 称   本社ビル  "));
+        QCOMPARE(child<QLabel>(w, "Label11")->text(), qs("ﾃﾞﾏﾝﾄﾞ 450kW"));
+        QCOMPARE(child<QLabel>(w, "Label17")->text(), qs("電　力　量"));
+        QCOMPARE(child<QLabel>(w, "Label3")->text(), qs("年１月　　　　　　　は日曜日"));
+        QCOMPARE(child<QLineEdit>(w, "Text1")->toolTip(),
+                 qs("１時間ごどの電力データを入力　　ﾘﾀｰﾝｷｰで書き込み"));
+        for (const char* name : {"Text2", "Text3", "Text4"})
+            QVERIFY(child<QLineEdit>(w, name));
+        QComboBox* combo1 = child<QComboBox>(w, "Combo1");
+        QCOMPARE(combo1->count(), 10);
+        QCOMPARE(combo1->currentText(), qs("   1"));
+        QComboBox* combo2 = child<QComboBox>(w, "Combo2");
+        QCOMPARE(combo2->count(), 26);
+        QCOMPARE(combo2->currentText(), qs("2025"));
+        QCOMPARE(child<QComboBox>(w, "Combo3")->count(), 24);
+        QCOMPARE(child<QComboBox>(w, "Combo4")->itemText(23), qs("23時"));
+        QCOMPARE(child<QAction>(w, "Dat_Cls")->text(), qs("全データクリアー"));
+        QCOMPARE(child<QAction>(w, "Denriyoku_Crt")->text(), qs("電力量"));
+        QCOMPARE(child<QAction>(w, "Ag_Kw")->text(), qs("発電量"));
+        QVERIFY(!child<QPushButton>(w, "Command13")->isEnabled());
+        QVERIFY(prompter->shown.empty());
+    }
+
+    void gridShowsTheBandsTheSummerAndTheWeekdayColumn() {
+        state->UtilityNo = 2;
+        writeBook();
+        MainichiWindow* w = open();
+        auto* grid = child<ui::FlexGrid>(w, "MSFlexGrid1");
+        QVERIFY(grid);
+        QAbstractItemModel* m = grid->model();
+        QCOMPARE(m->rowCount(), 365);
+        QCOMPARE(m->columnCount(), 28);
+        QCOMPARE(m->headerData(14, Qt::Horizontal).toString(), qs("10時"));
+        QCOMPARE(m->headerData(14, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
+        QCOMPARE(m->headerData(13, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(),
+                 QColor(0x80, 0xFF, 0x80));
+        QCOMPARE(m->headerData(4, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(),
+                 QColor(0xC0, 0xC0, 0xFF));
+        QCOMPARE(m->data(m->index(0, 3), Qt::BackgroundRole).value<QColor>(), QColor(0xC0, 0xFF, 0xC0));
+        QCOMPARE(m->data(m->index(181, 10), Qt::BackgroundRole).value<QColor>(), QColor(0xFF, 0xFF, 0x80));
+        QCOMPARE(m->data(m->index(4, 3)).toString(), qs("休日"));
+        QCOMPARE(m->data(m->index(0, 4)).toString(), qs("11"));
+        QCOMPARE(grid->columnWidth(0), 400 / 15);
+        QCOMPARE(grid->columnWidth(3), 600 / 15);
+    }
+
+    void typingIsFilteredAndEnterWrites() {
+        writeBook();
+        MainichiWindow* w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* grid = child<ui::FlexGrid>(w, "MSFlexGrid1");
+        auto* text1 = child<QLineEdit>(w, "Text1");
+        grid->clickCell(35, 13);
+        QCOMPARE(text1->text(), qs("135"));
+        QCOMPARE(child<QLabel>(w, "Label2")->text(), qs("35 行  2月4日 9 時のkWh"));
+        text1->clear();
+        QTest::keyClicks(text1, QStringLiteral("12.5x"));
+        QCOMPARE(text1->text(), qs("125"));
+        QVERIFY(!w->form().edited());
+        QTest::keyClick(text1, Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(w->form().grid().text(35, 13)), qs("125"));
+        QVERIFY(w->form().edited());
+        QTest::keyClick(text1, Qt::Key_Right);
+        QCOMPARE(w->form().selCol(), 14);
+        QCOMPARE(text1->text(), qs("135").replace(1, 1, QLatin1Char('4'))); // 145
+        QCOMPARE(child<QLabel>(w, "Label2")->text(), qs("35 行  2月4日 10 時のkWh"));
+    }
+
+    void weekdayClickAndSingleDaySetting() {
+        writeBook();
+        MainichiWindow* w = open();
+        auto* grid = child<ui::FlexGrid>(w, "MSFlexGrid1");
+        grid->clickCell(35, 3);
+        auto* command13 = child<QPushButton>(w, "Command13");
+        QVERIFY(command13->isEnabled());
+        QCOMPARE(child<QComboBox>(w, "Combo1")->currentText(), qs(" 平"));
+        QCOMPARE(child<QLabel>(w, "Label3")->text(), qs("2月4日"));
+        child<QComboBox>(w, "Combo1")->setCurrentIndex(1);
+        emit child<QComboBox>(w, "Combo1")->activated(1);
+        command13->click();
+        QCOMPARE(state->DayMark[35][0], 1.0f);
+        QCOMPARE(grid->model()->data(grid->model()->index(34, 3)).toString(), qs("休日"));
+        QCOMPARE(child<QComboBox>(w, "Combo1")->currentText(), QString());
+        grid->clickCell(35, 5);
+        QVERIFY(!command13->isEnabled());
+    }
+
+    void annualSettingFromTheButtons() {
+        MainichiWindow* w = open();
+        child<QComboBox>(w, "Combo1")->setCurrentIndex(7);
+        emit child<QComboBox>(w, "Combo1")->activated(7); // "   5"
+        child<QCheckBox>(w, "Check1")->setChecked(true);
+        child<QPushButton>(w, "Command6")->click();
+        QCOMPARE(prompter->shown.size(), size_t(2));
+        QCOMPARE(QString::fromStdString(prompter->shown[0].text),
+                 qs("2025年の休日(日曜・国民の休日・電力会社の休日)を設定します。"));
+        QCOMPARE(QString::fromStdString(prompter->shown[1].text), qs("設定完了"));
+        QCOMPARE(QString::fromStdString(w->form().grid().text(4, 3)), qs("土曜"));
+        QCOMPARE(QString::fromStdString(w->form().grid().text(5, 3)), qs("休日"));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void closeBoxDoesNothingAndCloseSavesAndClosesTheOthers() {
+        MainichiWindow* w = open();
+        QPointer<MainichiWindow> alive(w);
+        w->show();
+        w->close();
+        QVERIFY(w->isVisible());
+        QVERIFY(!QFile::exists(QString::fromStdString(state->SiteDataPath)));
+
+        auto* total = new StubbornWindow;
+        auto* excel = new StubbornWindow;
+        QPointer<QWidget> totalAlive(total), excelAlive(excel);
+        context->windows["Total"] = total;
+        context->windows["Excell"] = excel;
+        total->show();
+        excel->show();
+
+        w->form().FWD_Kousin();
+        child<QPushButton>(w, "Command9")->click();
+        QVERIFY(prompter->shown.empty()); // saved without a question
+        QVERIFY(QFile::exists(QString::fromStdString(state->SiteDataPath)));
+        QTest::qWait(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive.isNull());
+        QVERIFY(totalAlive.isNull());
+        QVERIFY(excelAlive.isNull());
+        QCOMPARE(context->yearBook, nullptr);
+    }
+
+    void failedSaveKeepsTheWindowOpen() {
+        QDir().mkpath(QString::fromStdString(state->SiteDataPath)); // a folder takes the file's name
+        MainichiWindow* w = open();
+        QPointer<MainichiWindow> alive(w);
+        w->show();
+        w->form().FWD_Kousin();
+        child<QPushButton>(w, "Command9")->click();
+        QCOMPARE(prompter->shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(prompter->shown[0].title), qs("書き込みエラー"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!alive.isNull());
+        QVERIFY(w->isVisible());
+        QVERIFY(w->form().edited());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void chargeCalculationNeedsAUtility() {
+        writeBook();
+        state->UtilityNo = 0;
+        state->SiteTable[1][5] = "0";
+        MainichiWindow* w = open();
+        w->form().FWD_Kousin();
+        child<QPushButton>(w, "Command7")->click();
+        QCOMPARE(prompter->shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(prompter->shown[0].text), qs("電力会社を選択してください。"));
+        QCOMPARE(QString::fromStdString(prompter->shown[0].title), qs("入力エラー"));
+        QVERIFY(!w->form().edited()); // saved first
+        QVERIFY(!context->window("Total"));
+    }
+
+    void chargeCalculationFillsTheMonthlyTotals() {
+        writeBook();
+        MainichiWindow* w = open();
+        child<QPushButton>(w, "Command7")->click();
+        QVERIFY(state->MonthTotalA[0][1] + state->MonthTotalB[0][1] == 31);
+        QVERIFY(state->PeakDemand[1] > 0);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QWidget* total = context->window("Total");
+        QVERIFY(total);
+        QVERIFY(total->isVisible());
+        // The results window is left open and alone here: its closing belongs to its own tests.
+        total->hide();
+        context->windows.erase("Total");
+    }
+
+    void generationViewAndBack() {
+        writeBook();
+        MainichiWindow* w = open();
+        child<QAction>(w, "Ag_Kw")->trigger();
+        QCOMPARE(child<QLabel>(w, "Label17")->text(), qs("発　電　量"));
+        QCOMPARE(w->form().viewMode(), kGenerationView);
+        QCOMPARE(QString::fromStdString(w->form().grid().text(1, 4)), qs("0"));
+        child<QAction>(w, "Denriyoku_Crt")->trigger();
+        QCOMPARE(child<QLabel>(w, "Label17")->text(), qs("電　力　量"));
+        QCOMPARE(QString::fromStdString(w->form().grid().text(1, 4)), qs("11"));
+    }
+
+    // Saves a picture of the window when WATTORIO_SCREENSHOT names a file (for looking at it).
+    void screenshot() {
+        const QByteArray target = qgetenv("WATTORIO_SCREENSHOT");
+        if (target.isEmpty())
+            QSKIP("WATTORIO_SCREENSHOT not set");
+        writeBook();
+        MainichiWindow* w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        child<ui::FlexGrid>(w, "MSFlexGrid1")->clickCell(182, 17);
+        QTest::qWait(50);
+        QVERIFY(w->grab().save(QString::fromLocal8Bit(target)));
+    }
+};
+
+QTEST_MAIN(MainichiTest)
+#include "mainichi_test.moc"
