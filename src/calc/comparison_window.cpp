@@ -1,0 +1,244 @@
+#include "calc/comparison_window.h"
+
+#include "calc/total_form.h"
+#include "reports/comparison_report.h"
+#include "reports/excel_output.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace wattorio::calc {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Column widths in pixels: 順位 .. 最安との差.
+constexpr int kColumnWidths[kRankColumnCount] = {48, 92, 132, 44, 330, 118, 128, 128, 128, 118};
+
+} // namespace
+
+// ---- ComparisonModel -------------------------------------------------------------------------
+
+ComparisonModel::ComparisonModel(const ComparisonForm& form, QObject* parent)
+    : QAbstractTableModel(parent), form_(form) {}
+
+int ComparisonModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : form_.rowCount();
+}
+
+int ComparisonModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kRankColumnCount;
+}
+
+QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    const auto column = static_cast<RankColumn>(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return qs(form_.cell(index.row(), index.column()));
+    case Qt::TextAlignmentRole:
+        if (isAmountColumn(column))
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        if (column == RankColumn::Rank || column == RankColumn::Voltage)
+            return QVariant::fromValue(Qt::AlignCenter);
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::ToolTipRole:
+        if (const tariffs::TariffMenu* menu = form_.menuAt(index.row()))
+            return qs(std::string(menu->caption));
+        return {};
+    case Qt::FontRole:
+        if (applied_ && form_.menuAt(index.row()) == applied_) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kRankColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return qs(std::string(rankColumnTitle(static_cast<RankColumn>(section))));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignCenter);
+    return {};
+}
+
+void ComparisonModel::reload(const tariffs::TariffMenu* applied) {
+    beginResetModel();
+    applied_ = applied;
+    endResetModel();
+}
+
+void ComparisonModel::setApplied(const tariffs::TariffMenu* applied) {
+    if (applied == applied_)
+        return;
+    applied_ = applied;
+    if (form_.rowCount() > 0)
+        emit dataChanged(index(0, 0), index(form_.rowCount() - 1, kRankColumnCount - 1), {Qt::FontRole});
+}
+
+// ---- ComparisonWindow ------------------------------------------------------------------------
+
+ComparisonWindow::ComparisonWindow(ui::GuiContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), clock_([] { return std::time(nullptr); }) {
+    setObjectName(QStringLiteral("Comparison"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromUtf8(ComparisonForm::kCaption));
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(8, 6, 8, 8);
+    root->setSpacing(6);
+
+    auto* top = new QHBoxLayout;
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("ComparisonHeading"));
+    QFont big = heading_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.15);
+    big.setBold(true);
+    heading_->setFont(big);
+    top->addWidget(heading_, 1);
+    all_ = new QCheckBox(QString::fromUtf8(ComparisonForm::kAllUtilities), this);
+    all_->setObjectName(QStringLiteral("AllUtilities"));
+    top->addWidget(all_);
+    root->addLayout(top);
+
+    model_ = new ComparisonModel(form_, this);
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("ComparisonTable"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAlternatingRowColors(true);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(22);
+    table_->setWordWrap(false);
+    QHeaderView* header = table_->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setHighlightSections(false);
+    for (int c = 0; c < kRankColumnCount; ++c)
+        header->resizeSection(c, kColumnWidths[c]);
+    header->setStretchLastSection(true);
+    root->addWidget(table_, 1);
+
+    auto* hint = new QLabel(
+        QStringLiteral(
+            "ダブルクリックでそのメニューを料金計算の画面に表示します。見出しをクリックすると並べ替えます。"),
+        this);
+    hint->setObjectName(QStringLiteral("ComparisonHint"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(hint, 1);
+    auto* excel = new QPushButton(QStringLiteral("エクセル出力"), this);
+    excel->setObjectName(QStringLiteral("ComparisonExcel"));
+    excel->setAutoDefault(false);
+    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    close->setObjectName(QStringLiteral("ComparisonClose"));
+    close->setAutoDefault(false);
+    for (QPushButton* b : {excel, close})
+        b->setMinimumSize(120, 32);
+    buttons->addWidget(excel);
+    buttons->addWidget(close);
+    root->addLayout(buttons);
+
+    connect(all_, &QCheckBox::toggled, this, [this](bool on) {
+        form_.setAllUtilities(on);
+        showTable();
+    });
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        form_.sortBy(static_cast<RankColumn>(section));
+        showTable();
+    });
+    connect(table_, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { applyRow(index.row()); });
+    connect(excel, &QPushButton::clicked, this, &ComparisonWindow::exportWorkbook);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    refresh();
+    resize(1300, 640);
+}
+
+void ComparisonWindow::refresh() {
+    const calc::TotalForm* total = context_.total;
+    const ComparisonInput input =
+        total ? comparisonInput(*total, context_.state) : comparisonInput(context_.state);
+    const int utility = total ? total->currentTab() + 1 : static_cast<int>(context_.state.UtilityNo);
+    if (form_.refresh(input, utility >= 1 && utility <= 9 ? utility : 0))
+        showTable();
+    else
+        model_->setApplied(total ? total->currentMenu() : nullptr);
+}
+
+void ComparisonWindow::showTable() {
+    model_->reload(context_.total ? context_.total->currentMenu() : nullptr);
+    heading_->setText(qs(form_.heading()));
+    table_->horizontalHeader()->setSortIndicator(
+        static_cast<int>(form_.sortColumn()), form_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+bool ComparisonWindow::event(QEvent* event) {
+    // Coming back to the window after a new calculation or another tab on the results window.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+        refresh();
+    return QWidget::event(event);
+}
+
+bool ComparisonWindow::applyRow(int row) {
+    const tariffs::TariffMenu* menu = form_.menuAt(row);
+    if (!menu)
+        return false;
+    TotalForm* total = context_.total;
+    if (!total) {
+        context_.prompter.show(notice(reports::kNeedCalculation, "選択エラー"));
+        return false;
+    }
+    // As the user would: the menu's tab first, then the choice in its list.
+    total->SSTab1_Click(menu->utility - 1);
+    const bool applied = total->ApplyTariffMenu(menu->list, menu->index, context_.prompter);
+    if (QWidget* window = context_.window("Total")) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+    model_->setApplied(total->currentMenu());
+    if (applied)
+        emit menuApplied(menu->list, menu->index);
+    return applied;
+}
+
+void ComparisonWindow::exportWorkbook() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Result<std::string> written =
+        reports::saveComparisonReport(context_.state, form_.heading(), form_.rows(), clock_());
+    QApplication::restoreOverrideCursor();
+    if (written)
+        context_.prompter.show(
+            notice(std::string(reports::kComparisonWritten) + "\n" + *written, "確認メッセージ"));
+    else
+        context_.prompter.show({written.error().message, "書き込みエラー", Icon::Critical, Buttons::Ok});
+}
+
+namespace {
+const ui::WindowRegistrar registrar("Comparison", [](ui::GuiContext& context) -> QWidget* {
+    return new ComparisonWindow(context);
+});
+} // namespace
+
+} // namespace wattorio::calc
