@@ -1,6 +1,10 @@
 // The ten-day book window driven as a user would: clicks, typing, the buttons and the prompts.
 
+#include "calc/charges.h"
+#include "calc/total_form.h"
+#include "registry/registry.h"
 #include "support/temp_dir.h"
+#include "tariffs/catalog.h"
 #include "tenday/nenkan_window.h"
 #include "tenday/ten_day_file.h"
 #include "ui/flex_grid.h"
@@ -12,6 +16,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 using namespace wattorio;
@@ -277,6 +282,69 @@ private slots:
         QCOMPARE(cell(w, 48, 1), QStringLiteral("m48"));
         QCOMPARE(cell(w, 48, 27), QStringLiteral("71"));
         QCOMPARE(w->form().Edit_Flg, 1);
+    }
+
+    void pricesTheDemoSiteEndToEnd() {
+        namespace fs = std::filesystem;
+        for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
+            fs::copy_file(entry.path(), fs::path(dir->path()) / entry.path().filename());
+        registry::loadRegistry(*state);
+        // The demo's ten-day site, selected as the main screen does.
+        state->SiteRow = 3;
+        state->UtilityNo = 2;
+        state->SiteDataPath = registry::Fail_Name_Set(state->AppDir, state->SiteTable[3][0], 2);
+        QCOMPARE(QString::fromStdString(state->SiteDataPath),
+                 QString::fromStdString(dir->file("000003_W.dat")));
+
+        auto* w = openWindow();
+        QVERIFY(prompter->shown.empty());
+        double bookKwh = 0;
+        double holidayKwh = 0;
+        for (int r = 1; r <= 48; ++r)
+            for (int h = 0; h < 24; ++h) {
+                const double v = std::stod(w->form().grid().text(r, h + 4));
+                bookKwh += v; // multiplier 1
+                if (r % 4 == 0)
+                    holidayKwh += v;
+            }
+        QVERIFY(bookKwh > 500000);
+        QVERIFY(holidayKwh > 0 && holidayKwh < bookKwh / 4);
+
+        click(w, "Command8");
+        QVERIFY(prompter->shown.empty());
+        if (!ui::hasWindowKind("Total"))
+            QSKIP("the results window is not built into this program");
+        QVERIFY(context->window("Total"));
+        QVERIFY(context->total);
+        const calc::SeasonTable& season = context->total->SeasonTotal();
+        double seasonKwh = 0;
+        double days = 0;
+        for (int r = 1; r <= 4; ++r) {
+            seasonKwh += season[4][r];
+            days += season[0][r];
+        }
+        QCOMPARE(seasonKwh, bookKwh);
+        QCOMPARE(days, 365.0);
+
+        // A 中部電力 menu chosen in the results window is priced on the ten-day figures.
+        const tariffs::TariffMenu* menu = nullptr;
+        int list = 0;
+        for (const tariffs::MenuList* l : tariffs::listsOfUtility(2))
+            if (!menu && tariffs::findMenu(l->list, 0)) {
+                list = l->list;
+                menu = tariffs::findMenu(list, 0);
+            }
+        QVERIFY(menu);
+        QVERIFY(context->total->ApplyTariffMenu(list, 0, *prompter));
+        const calc::MenuPrice expected = calc::priceMenu(
+            *menu, calc::seasonTotals(*state), state->currentSiteValue(3), state->currentSiteValue(4));
+        QCOMPARE(context->total->totalWithTax(), expected.charges.totalWithTax);
+        QVERIFY(context->total->totalWithTax() > 1e6);
+        if (qEnvironmentVariableIsSet("NENKAN_SCREENSHOT")) {
+            const QString stem = qEnvironmentVariable("NENKAN_SCREENSHOT");
+            w->grab().save(stem + QStringLiteral("-demo.png"));
+            context->window("Total")->grab().save(stem + QStringLiteral("-total.png"));
+        }
     }
 
     void aDamagedBookIsReported() {
