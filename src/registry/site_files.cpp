@@ -207,8 +207,13 @@ ParsedRecord parseRecord(const std::string& path, const std::string& fileName) {
     return out;
 }
 
-// The folder of a transfer is the working folder itself: a set named like a site's own file
-// stem would land on that site's files.
+// A set written into the working folder under a name of six or more digits would land on the
+// files of a site, registered now or to come with that serial.
+bool looksLikeSiteStem(const std::string& name) {
+    return name.size() >= 6 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool sameFolder(const std::string& a, const std::string& b) {
     std::error_code ec;
     return fs::equivalent(a, b, ec);
@@ -298,15 +303,10 @@ FileOpResult writeOut(MenuForm& form, const std::string& folderIn, Prompter& pro
             failure("物件の名称がファイル名に使えないため書き出せません（" + why + "）。", "書出しエラー")};
     if (!isDirectory(folder))
         return {Outcome::Refused, failure("書き出し先のフォルダーがありません: " + folder, "書出しエラー")};
-    if (sameFolder(folder, state.AppDir)) {
-        const int last = static_cast<int>(form.nextSiteRow());
-        for (int r = 1; r < last; ++r)
-            if (siteStem(state.SiteTable[r][0]) == name)
-                return {Outcome::Refused,
-                        failure("作業フォルダーに書き出すと物件のファイルと名前が重なります。\n"
-                                "別のフォルダーを選んでください。",
-                                "書出しエラー")};
-    }
+    if (sameFolder(folder, state.AppDir) && looksLikeSiteStem(name))
+        return {Outcome::Refused, failure("作業フォルダーに書き出すと物件のファイルと名前が重なります。\n"
+                                          "別のフォルダーを選んでください。",
+                                          "書出しエラー")};
 
     Result<std::string> record = recordBytes(site);
     if (!record)

@@ -274,7 +274,7 @@ TEST_F(SiteFilesTest, WriteOutOverAnExistingSetAsksAndReplacesTheWholeSet) {
 }
 
 TEST_F(SiteFilesTest, WriteOutRefusesNamesThatAreNoPlainFileNameOrHitASiteFile) {
-    start({site(1, "本社"), site(3, "000001"), site(4, "sub/x")}, 5);
+    start({site(1, "本社"), site(3, "000001"), site(4, "sub/x"), site(5, "123456")}, 6);
     work.write("000001_Y.dat", bookBytes("site 1"));
     work.write("000003_Y.dat", bookBytes("site 3"));
     // Into the working folder, a site named like another site's file stem would overwrite it.
@@ -292,7 +292,14 @@ TEST_F(SiteFilesTest, WriteOutRefusesNamesThatAreNoPlainFileNameOrHitASiteFile) 
     EXPECT_EQ(slash.outcome, Outcome::Refused);
     EXPECT_TRUE(filesIn(other.file("sub")).empty());
 
+    // A serial no site holds yet is kept free too; other names may go into the working folder.
+    select(4);
+    EXPECT_EQ(writeOut(form, work.path(), answers).outcome, Outcome::Refused);
+    EXPECT_FALSE(work.exists("123456_Wattorio_M.dat"));
     select(1);
+    EXPECT_EQ(writeOut(form, work.path(), answers).outcome, Outcome::Done);
+    EXPECT_TRUE(work.exists("本社_Wattorio_M.dat"));
+
     EXPECT_EQ(writeOut(form, other.file("missing/"), answers).outcome, Outcome::Refused);
 }
 
