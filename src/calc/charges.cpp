@@ -85,16 +85,14 @@ LineArray formulaLines(Formula formula, const SeasonTable& S) {
         k[3] = S[2][3] + S[1][3] + S[3][3];
         k[4] = S[2][1] + S[1][1] + S[3][1];
         break;
-    // The two 北海道電力 formulas are written for a year table without summer rows and without a
-    // peak band. A site of another utility priced under them keeps its summer and peak kWh: the
-    // summer rows join the other season and the peak of working days is daytime. For a 北海道電力
-    // site these added cells are 0 and the lines are exactly the utility's own.
+    // The two 北海道電力 formulas read the other-season rows only: that utility's year table has no
+    // summer rows and no peak band, so for its sites the lines still add up to the year.
     case Formula::Total_Hokuden_1:
-        k[1] = S[4][2] + S[4][1] + S[4][4] + S[4][3];
+        k[1] = S[4][2] + S[4][1];
         break;
     case Formula::Total_Hokuden_2:
-        k[1] = S[2][1] + S[3][1] + S[2][3] + S[3][3];
-        k[2] = S[1][2] + S[1][1] + S[2][2] + S[3][2] + S[1][3] + S[1][4] + S[2][4] + S[3][4];
+        k[1] = S[2][1];
+        k[2] = S[1][2] + S[1][1] + S[2][2] + S[3][2];
         break;
     }
     return k;
