@@ -47,14 +47,7 @@ std::string periodLabel(int month, int kind) {
     }
 }
 
-// The part of the book tables the file holds, read aside so that a damaged file changes nothing.
-struct BookImage {
-    std::array<std::array<std::string, 2>, kTenDayRows + 1> dayCode;
-    std::array<std::array<float, 2>, kTenDayRows + 1> dayMark{};
-    std::array<std::array<double, kTenDayRows + 1>, kHourSlots> hours{};
-};
-
-Status parse(std::string_view bytes, BookImage& book) {
+Status parse(std::string_view bytes, TenDayTables& book) {
     ListReader reader = ListReader::fromBytes(bytes);
     if (!reader.clean())
         return Error{"Shift_JIS として読めない文字があります。"};
@@ -83,6 +76,26 @@ Status parse(std::string_view bytes, BookImage& book) {
 }
 
 } // namespace
+
+TenDayTables takeTables(const AppState& state) {
+    TenDayTables book;
+    for (int r = 0; r <= kTenDayRows; ++r) {
+        book.dayCode[r] = state.DayCode[r];
+        book.dayMark[r] = state.DayMark[r];
+        for (int h = 0; h < kHourSlots; ++h)
+            book.hours[h][r] = state.HourData[h][r];
+    }
+    return book;
+}
+
+void putTables(const TenDayTables& book, AppState& state) {
+    for (int r = 0; r <= kTenDayRows; ++r) {
+        state.DayCode[r] = book.dayCode[r];
+        state.DayMark[r] = book.dayMark[r];
+        for (int h = 0; h < kHourSlots; ++h)
+            state.HourData[h][r] = book.hours[h][r];
+    }
+}
 
 void Set_Data(AppState& state) {
     for (int r = 1; r <= kTenDayRows; ++r) {
@@ -114,17 +127,12 @@ TenDayLoad readTenDayBook(AppState& state, const std::string& path) {
         newTenDayBook(state);
         return {BookFile::Damaged, bytes.error().message};
     }
-    auto book = std::make_unique<BookImage>();
+    auto book = std::make_unique<TenDayTables>();
     if (Status parsed = parse(*bytes, *book); !parsed) {
         newTenDayBook(state);
         return {BookFile::Damaged, parsed.error().message};
     }
-    for (int r = 0; r <= kTenDayRows; ++r) {
-        state.DayCode[r] = book->dayCode[r];
-        state.DayMark[r] = book->dayMark[r];
-        for (int h = 0; h < kHourSlots; ++h)
-            state.HourData[h][r] = book->hours[h][r];
-    }
+    putTables(*book, state);
     return {BookFile::Loaded, {}};
 }
 

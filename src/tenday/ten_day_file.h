@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/result.h"
 
+#include <array>
 #include <string>
 
 namespace wattorio::tenday {
@@ -31,6 +32,15 @@ void Set_Data(AppState& state);
 
 // A new book: Set_Data, row 0 blank, every hour slot 0..25 of rows 0..48 zero.
 void newTenDayBook(AppState& state);
+
+// Rows 0..48 of the book tables: everything the file holds.
+struct TenDayTables {
+    std::array<std::array<std::string, 2>, kTenDayRows + 1> dayCode;
+    std::array<std::array<float, 2>, kTenDayRows + 1> dayMark{};
+    std::array<std::array<double, kTenDayRows + 1>, kHourSlots> hours{};
+};
+TenDayTables takeTables(const AppState& state);
+void putTables(const TenDayTables& book, AppState& state);
 
 enum class BookFile { Loaded, Missing, Damaged };
 

@@ -35,6 +35,7 @@ std::optional<Message> TenDayForm::Form_Load() {
     // hour cells); a damaged one is kept as a copy before it can be written over.
     const TenDayLoad load = readTenDayBook(state_, bookPath_);
     std::optional<Message> told;
+    opened_ = std::make_unique<TenDayTables>(takeTables(state_));
     if (load.file == BookFile::Loaded) {
         Grd1_Crt();
     } else if (load.file == BookFile::Damaged) {
@@ -114,6 +115,8 @@ void TenDayForm::Grd1_Crt() {
 }
 
 void TenDayForm::Data_set() {
+    if (opened_)
+        putTables(*opened_, state_);
     for (int r = 1; r <= kTenDayRows; ++r) {
         state_.DayCode[r][0] = grid_.text(r, 1);
         state_.DayCode[r][1] = grid_.text(r, 2);
@@ -233,8 +236,9 @@ std::optional<Message> TenDayForm::finish() {
 
 std::optional<Message> TenDayForm::calculate() {
     // The values on screen are priced; the file is not written and Edit_Flg stays as it is.
-    if (Edit_Flg == 1)
-        Data_set();
+    // An unchanged book is taken over as well: the grid then equals the tables as loaded, and
+    // the year book may have filled the shared tables with its own readings meanwhile.
+    Data_set();
     if (std::optional<Message> refusal = calc::utilityRefusal(state_))
         return refusal;
     Yer_Total(state_);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -49,6 +50,9 @@ public:
     // Tables -> grid, rows 1..48.
     void Grd1_Crt();
     // Grid -> tables, rows 1..48 (labels, day count and hours; numbers by the leading-number rule).
+    // The parts of the book the grid does not show (row 0, the row markers, hour slots 24 and 25)
+    // are put back as the book was opened, so the tables hold this book even after the other
+    // book window has used them.
     void Data_set();
     // Data_set, then the tables into the book file.
     Status Data_Save();
@@ -98,8 +102,8 @@ public:
     // "終　了" (Command5): saves a changed book. No message: the window closes; a message: the
     // save failed and the window stays open.
     std::optional<Message> finish();
-    // "電気代計算" (Command8): takes unsaved grid values over (without saving) and computes the
-    // yearly totals. No message: open the results window; a message: the site has no utility.
+    // "電気代計算" (Command8): takes the grid over (without saving) and computes the yearly
+    // totals. No message: open the results window; a message: the site has no utility.
     std::optional<Message> calculate();
     // "エクセル起動" (Command9): selects the ten-day report for the spreadsheet window.
     void openExcel();
@@ -112,6 +116,7 @@ private:
     AppState& state_;
     TextGrid grid_;
     std::string bookPath_;
+    std::unique_ptr<TenDayTables> opened_; // the book as it was opened
     // A damaged book file that could not be copied aside is never written over.
     bool keepFile_ = false;
 };

@@ -433,6 +433,32 @@ TEST_F(TenDayFormTest, CalculationPricesTheScreen) {
     EXPECT_EQ(state->MonthTotalA[3][1], 6200);
 }
 
+TEST_F(TenDayFormTest, TheBookSurvivesTheOtherBookUsingTheTables) {
+    newTenDayBook(*state);
+    state->HourData[13][1] = 100;
+    state->HourData[25][7] = 4.5; // parts of the file the grid does not show
+    state->DayMark[9][1] = 97;
+    state->DayCode[0] = {"控", "え"};
+    ASSERT_TRUE(saveTenDayBook(*state, state->SiteDataPath));
+    const std::string saved = dir.read("000003_W.dat");
+    auto f = open();
+
+    // The year book opened meanwhile fills the shared tables with its own days.
+    for (int r = 0; r <= 365; ++r) {
+        state->DayCode[r] = {"1月", std::to_string(r)};
+        state->DayMark[r] = {0, 0};
+        for (int h = 0; h < kHourSlots; ++h)
+            state->HourData[h][r] = 9;
+    }
+    EXPECT_FALSE(f->calculate());
+    EXPECT_EQ(state->MonthTotalA[3][1], 2000);
+    EXPECT_EQ(state->MonthTotalA[1][1], 0);
+    EXPECT_EQ(f->Edit_Flg, 0);
+    f->Edit_Flg = 1;
+    ASSERT_FALSE(f->finish());
+    EXPECT_EQ(dir.read("000003_W.dat"), saved);
+}
+
 TEST_F(TenDayFormTest, ExcelSelectsTheTenDayReport) {
     auto f = open();
     state->ExcelMode = 4;
