@@ -1,0 +1,188 @@
+// report: one spreadsheet report written as the Excell window writes it, from the windows'
+// cores loaded as the program loads them (the book form, and for the reports of the results
+// window a fresh results form with the chosen menu applied).
+
+#include "app/numtext.h"
+#include "calc/aggregation.h"
+#include "calc/total_form.h"
+#include "cli/command_registry.h"
+#include "registry/registry.h"
+#include "reports/analysis.h"
+#include "reports/excel_output.h"
+#include "reports/workbook_file.h"
+#include "tariffs/catalog.h"
+#include "tenday/ten_day_file.h"
+#include "tenday/ten_day_form.h"
+#include "yearbook/year_book_file.h"
+#include "yearbook/year_book_form.h"
+
+#include <memory>
+
+using namespace wattorio;
+using namespace wattorio::cli;
+
+namespace {
+
+// Messages of the forms go to the error stream; questions are answered OK (the Saturday
+// question of some menus: the calendar is taken as it was set).
+class StreamPrompter : public Prompter {
+public:
+    explicit StreamPrompter(std::ostream& out) : out_(out) {}
+    Answer show(const Message& message) override {
+        if (message.buttons == Buttons::Ok)
+            out_ << message.text << "\n";
+        return Answer::Ok;
+    }
+
+private:
+    std::ostream& out_;
+};
+
+bool needsCalculation(reports::Report r) {
+    return r != reports::Report::TenDayBook && r != reports::Report::YearBook;
+}
+
+int report(CliContext& ctx, const Args& args) {
+    AppState& state = ctx.state;
+    const std::string reportText = args.get("report").value_or("");
+    reports::Report which{};
+    if (reportText.empty() || reportText.find_first_not_of("0123456789") != std::string::npos ||
+        !reports::reportOfMode(static_cast<float>(val(reportText)), &which)) {
+        ctx.err << "--report N（1 から 7）を指定してください。\n";
+        return 1;
+    }
+    const std::string out = args.get("out").value_or("");
+    if (out.empty()) {
+        ctx.err << "--out FILE.xlsx を指定してください。\n";
+        return 1;
+    }
+    // The ten-day grid is report 1, the year book's grid report 4; the analyses of reports 6 and
+    // 7 exist only for a year book.
+    const std::string defaultBook = which == reports::Report::TenDayBook ? "tenday" : "year";
+    const std::string book = args.get("book").value_or(defaultBook);
+    if (book != "year" && book != "tenday") {
+        ctx.err << "--book には year か tenday を指定してください。\n";
+        return 1;
+    }
+    const bool tenDay = book == "tenday";
+    if (which == reports::Report::TenDayBook && !tenDay) {
+        ctx.err << "レポート 1 は１０日集計用のデータです（--book tenday）。\n";
+        return 2;
+    }
+    if (tenDay && (which == reports::Report::YearBook || which == reports::Report::MonthlyMaximum ||
+                   which == reports::Report::HourAverages)) {
+        ctx.err << "レポート " << static_cast<int>(which)
+                << " は３６５日用のデータから作ります（--book year）。\n";
+        return 2;
+    }
+    const tariffs::TariffMenu* menu = nullptr;
+    if (std::optional<std::string> menuText = args.get("menu")) {
+        const auto colon = menuText->find(':');
+        if (colon != std::string::npos && menuText->find_first_not_of("0123456789:") == std::string::npos)
+            menu = tariffs::findMenu(static_cast<int>(val(menuText->substr(0, colon))),
+                                     static_cast<int>(val(menuText->substr(colon + 1))));
+        if (!menu) {
+            ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0）。\n";
+            return 1;
+        }
+    } else if (which == reports::Report::ChargeSummary) {
+        ctx.err << "レポート 5（料金計算）には --menu LIST:INDEX が必要です。\n";
+        return 1;
+    }
+
+    if (!selectSite(ctx, args))
+        return 1;
+    if (needsCalculation(which)) {
+        if (std::optional<Message> refusal = calc::utilityRefusal(state)) {
+            ctx.err << refusal->text << "\n";
+            return 2;
+        }
+    }
+    const std::string serial = state.SiteTable[static_cast<std::size_t>(state.SiteRow)][0];
+    state.SiteDataPath = registry::Fail_Name_Set(state.AppDir, serial, tenDay ? 2 : 1);
+    StreamPrompter prompter(ctx.err);
+
+    // The book as its window opens it. A damaged file is refused here rather than set aside.
+    std::unique_ptr<yearbook::YearBookForm> yearBook;
+    std::unique_ptr<tenday::TenDayForm> tenDayBook;
+    if (tenDay) {
+        if (Status loaded = tenday::loadTenDayBook(state, state.SiteDataPath); !loaded) {
+            ctx.err << loaded.error().message << "\n";
+            return 1;
+        }
+        tenDayBook = std::make_unique<tenday::TenDayForm>(state);
+        if (std::optional<Message> told = tenDayBook->Form_Load())
+            ctx.err << told->text << "\n";
+    } else {
+        yearbook::BookFileState outcome = yearbook::BookFileState::Read;
+        if (Status loaded = yearbook::loadYearBook(state, state.SiteDataPath, &outcome);
+            !loaded && outcome != yearbook::BookFileState::Missing) {
+            ctx.err << loaded.error().message << "\n";
+            return 1;
+        }
+        if (outcome == yearbook::BookFileState::Missing)
+            ctx.err << "年間データがありません。空の一年として扱います。\n";
+        yearBook = std::make_unique<yearbook::YearBookForm>(state, prompter);
+        yearBook->Form_Load();
+    }
+
+    // "電気代計算" and the results window.
+    std::unique_ptr<calc::TotalForm> total;
+    if (needsCalculation(which)) {
+        if (tenDayBook) {
+            if (std::optional<Message> refused = tenDayBook->calculate()) {
+                ctx.err << refused->text << "\n";
+                return 2;
+            }
+        } else {
+            calc::runMonthTotals(state);
+            reports::Demd(state);
+            reports::Heikin(state);
+        }
+        total = std::make_unique<calc::TotalForm>(state);
+        if (!total->Form_Load()) {
+            ctx.err << "結果画面を開けません。\n";
+            return 2;
+        }
+        if (menu && !total->ApplyTariffMenu(menu->list, menu->index, prompter)) {
+            ctx.err << "料金メニューを適用できません。\n";
+            return 2;
+        }
+    }
+
+    reports::ReportSources sources;
+    if (tenDayBook)
+        sources.tenDayGrid = &tenDayBook->grid();
+    if (yearBook)
+        sources.yearBookGrid = &yearBook->grid();
+    if (total) {
+        const calc::TotalForm* t = total.get();
+        sources.resultsGrid = &t->MSFlexGrid1();
+        sources.panel.text = [t](std::string_view name) { return t->text(name); };
+        sources.panel.visible = [t](std::string_view name) { return t->visible(name); };
+        sources.calculated = true;
+    }
+    Result<reports::ReportLayout> layout = reports::buildReport(which, state, sources);
+    if (!layout) {
+        ctx.err << layout.error().message << "\n";
+        return 2;
+    }
+    if (Status written = reports::writeWorkbook(*layout, out); !written) {
+        ctx.err << written.error().message << "\n";
+        return 1;
+    }
+    ctx.out << reports::reportName(which) << " を書き込みました: " << out << "（" << layout->cells.size()
+            << " セル）\n";
+    return 0;
+}
+
+CommandRegistrar
+    reportCommand("report",
+                  {"report --site ROW --report N [--book year|tenday] [--menu LIST:INDEX] --out FILE.xlsx  "
+                   "表をエクセルファイルに書き込む（1 １０日集計表, 2 月別電気使用量, 3 季節別電気使用量, 4 "
+                   "３６５日データ, "
+                   "5 料金計算, 6 月時間の最大使用量, 7 時間帯別平均電力）",
+                   report,
+                   {}});
+
+} // namespace
