@@ -137,6 +137,8 @@ TotalWindow::~TotalWindow() {
     form_->setListener({});
     if (context_.total == form_.get())
         context_.total = nullptr;
+    // The grids' models look into the form's tables: the widgets go first, while the form lives.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 QLabel* TotalWindow::addLabel(std::string_view name, QWidget* parent) {
@@ -211,6 +213,7 @@ QWidget* TotalWindow::buildTabs() {
             for (const tariffs::TariffMenu& menu : list->menus)
                 combo->addItem(qs(menu.itemText));
             combo->setCurrentIndex(-1);
+            combo->installEventFilter(this);
             const int number = list->list;
             connect(combo, &QComboBox::activated, this,
                     [this, number](int index) { comboClick(number, index); });
@@ -486,6 +489,14 @@ void TotalWindow::refresh() {
 }
 
 // ---- Events -------------------------------------------------------------------------------
+
+bool TotalWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A turn of the mouse wheel over a closed list would choose a menu as the pointer passes:
+    // only a click or the keyboard chooses one.
+    if (event->type() == QEvent::Wheel && qobject_cast<QComboBox*>(watched))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
 
 void TotalWindow::comboClick(int list, int index) {
     if (index < 0)

@@ -208,6 +208,13 @@ private slots:
         QCOMPARE(label(w, "Label20"), QStringLiteral("2,209,320 円"));
         QCOMPARE(label(w, "Label11"), QStringLiteral("消費税含む    　2,319,786 円"));
         QCOMPARE(child<QComboBox>(w, "Combo42")->currentText(), QStringLiteral("業務用季節別時間帯別電力"));
+        // The mouse wheel passing over a list chooses nothing.
+        auto* combo41 = child<QComboBox>(w, "Combo41");
+        QWheelEvent wheel(QPointF(10, 5), combo41->mapToGlobal(QPointF(10, 5)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo41, &wheel);
+        QCOMPARE(combo41->currentIndex(), -1);
+        QCOMPARE(label(w, "Label21"), QStringLiteral("業務用季節別時間帯別電力 6kV供給"));
         expectWindowShowsForm(w);
         screenshot(w, "total_combo42.png");
 
