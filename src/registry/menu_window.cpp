@@ -182,6 +182,12 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
         e->installEventFilter(this);
 }
 
+MenuWindow::~MenuWindow() {
+    // The list's view reads the form's texts: it goes before the form does.
+    delete grid_;
+    delete filePanel_;
+}
+
 void MenuWindow::startUp(const std::string& currentDir) {
     std::optional<Message> problem = form_.startUp(currentDir);
     setWindowTitle(qs(form_.title()));

@@ -29,6 +29,7 @@ public:
     static constexpr int kWideTwips = 14300;
 
     explicit MenuWindow(ui::GuiContext& context, QWidget* parent = nullptr);
+    ~MenuWindow() override;
 
     // Runs the start-up sequence in `currentDir` and shows what it set aside, if anything.
     void startUp(const std::string& currentDir);
