@@ -74,16 +74,6 @@ TEST(CsvDates, StartRowFromMonthOffsetAndDay) {
     EXPECT_FALSE(startRowOf(4, 31));
 }
 
-TEST(CsvDates, OwnSheetFormat) {
-    const CsvImportOptions o = ownSheetFormat();
-    EXPECT_EQ(o.layout, CsvLayout::Horizontal);
-    EXPECT_EQ(o.skipLines, 1);
-    EXPECT_EQ(o.column, 4);
-    EXPECT_EQ(o.month, 1);
-    EXPECT_EQ(o.day, 1);
-    EXPECT_EQ(o.days, 365);
-}
-
 TEST_F(CsvImport, VerticalOneFieldLinesAreTakenWholeAndUntrimmed) {
     std::string file = " 12 \r\n\"34\"\r\n5.5kWh\r\n\r\n" + lines(20, "");
     auto r = run(file, vertical(0, 1, 1, 1, 1));
