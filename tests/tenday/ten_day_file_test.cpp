@@ -141,27 +141,6 @@ TEST(TenDayFile, SaveAndReloadAreByteExact) {
     EXPECT_EQ(dir.read("b_W.dat"), dir.read("a_W.dat"));
 }
 
-TEST(TenDayFile, ReadsOtherNumberFormsAndLineEnds) {
-    TempDir dir;
-    auto a = freshState();
-    newTenDayBook(*a);
-    auto bytes = tenDayBookBytes(*a);
-    ASSERT_TRUE(bytes);
-    // LF-only line ends, a number without a leading zero and one with an exponent.
-    std::string text;
-    auto lines = crlfLines(*bytes);
-    lines[196] = ".5";
-    lines[197] = "1.5E+3";
-    for (const auto& l : lines)
-        text += l + "\n";
-    dir.write("x_W.dat", text);
-    auto b = freshState();
-    ASSERT_TRUE(loadTenDayBook(*b, dir.file("x_W.dat")));
-    EXPECT_EQ(b->HourData[0][0], 0.5);
-    EXPECT_EQ(b->HourData[1][0], 1500);
-    EXPECT_EQ(b->DayCode[1][0], "１月");
-}
-
 TEST(TenDayFile, MissingFileIsANewBookWithoutLeftovers) {
     TempDir dir;
     auto s = freshState();

@@ -193,16 +193,12 @@ TEST_F(TenDayFormTest, DataSetUsesTheLeadingNumber) {
     g.setText(1, 3, "6日");
     g.setText(1, 4, "12.5kW");
     g.setText(1, 5, "abc");
-    g.setText(1, 6, "");
-    g.setText(1, 7, "\"40\"");
-    g.setText(1, 8, " 3");
+    g.setText(1, 27, " 3");
     f->Data_set();
     EXPECT_EQ(state->DayMark[1][0], 6);
     EXPECT_EQ(state->HourData[0][1], 12.5);
     EXPECT_EQ(state->HourData[1][1], 0);
-    EXPECT_EQ(state->HourData[2][1], 0);
-    EXPECT_EQ(state->HourData[3][1], 0);
-    EXPECT_EQ(state->HourData[4][1], 3);
+    EXPECT_EQ(state->HourData[23][1], 3);
 }
 
 TEST_F(TenDayFormTest, PasteIsClippedAtTheGridEdges) {
@@ -457,13 +453,6 @@ TEST_F(TenDayFormTest, TheBookSurvivesTheOtherBookUsingTheTables) {
     f->Edit_Flg = 1;
     ASSERT_FALSE(f->finish());
     EXPECT_EQ(dir.read("000003_W.dat"), saved);
-}
-
-TEST_F(TenDayFormTest, ExcelSelectsTheTenDayReport) {
-    auto f = open();
-    state->ExcelMode = 4;
-    f->openExcel();
-    EXPECT_EQ(state->ExcelMode, 1);
 }
 
 std::string sheetCsv(const std::vector<std::string>& rows) {
