@@ -136,16 +136,20 @@ std::string contractCaption(double contract) {
     return "契約電力 " + (digits.empty() ? "0" : digits) + " kW";
 }
 
-double niceCeiling(double value) {
+AxisScale niceAxis(double value) {
     if (!(value > 0) || !std::isfinite(value))
-        return 1;
-    const double scale = std::pow(10.0, std::floor(std::log10(value)));
-    for (double step : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-        const double candidate = step * scale;
-        if (candidate >= value * (1 - 1e-12))
-            return candidate;
+        return {};
+    const double raw = value / 5;
+    const double scale = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10 * scale;
+    for (double m : {1.0, 2.0, 2.5, 5.0}) {
+        if (m * scale >= raw * (1 - 1e-12)) {
+            step = m * scale;
+            break;
+        }
     }
-    return 10 * scale;
+    const double intervals = std::ceil(value / step * (1 - 1e-12));
+    return {intervals * step, static_cast<int>(intervals) + 1};
 }
 
 } // namespace wattorio::calc

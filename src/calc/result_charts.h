@@ -81,8 +81,13 @@ std::string peakCaption(const ResultChartData& data, int month);
 // "契約電力 480 kW".
 std::string contractCaption(double contract);
 
-// The smallest of 1, 2, 2.5, 5 x 10^k not below `value` (an axis end that reads well); 1 for a
-// value that is not positive or not a number.
-double niceCeiling(double value);
+// A value axis from 0 that reads well: a step of 1, 2, 2.5 or 5 x 10^k giving at most five
+// intervals, and the first multiple of the step not below `value`. A value that is not positive
+// or not a number gives 0..1 in five steps.
+struct AxisScale {
+    double max = 1;
+    int ticks = 6; // tick count, both ends included
+};
+AxisScale niceAxis(double value);
 
 } // namespace wattorio::calc

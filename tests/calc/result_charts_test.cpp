@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 using namespace wattorio;
 using namespace wattorio::calc;
 
@@ -135,16 +138,27 @@ TEST(ResultCharts, Labels) {
 }
 
 TEST(ResultCharts, RoundAxisEnds) {
-    EXPECT_EQ(niceCeiling(0), 1);
-    EXPECT_EQ(niceCeiling(-5), 1);
-    EXPECT_EQ(niceCeiling(1), 1);
-    EXPECT_EQ(niceCeiling(1.2), 2);
-    EXPECT_EQ(niceCeiling(2.1), 2.5);
-    EXPECT_EQ(niceCeiling(480), 500);
-    EXPECT_EQ(niceCeiling(501), 1000);
-    EXPECT_EQ(niceCeiling(3908), 5000);
-    EXPECT_EQ(niceCeiling(0.07), 0.1);
-    EXPECT_EQ(niceCeiling(std::numeric_limits<double>::infinity()), 1);
+    const auto scale = [](double v) {
+        const AxisScale a = niceAxis(v);
+        return std::make_pair(a.max, a.ticks);
+    };
+    EXPECT_EQ(scale(293000), std::make_pair(300000.0, 4)); // steps of 100,000
+    EXPECT_EQ(scale(1131), std::make_pair(1250.0, 6));     // steps of 250
+    EXPECT_EQ(scale(463.7), std::make_pair(500.0, 6));
+    EXPECT_EQ(scale(500), std::make_pair(500.0, 6));
+    EXPECT_EQ(scale(900), std::make_pair(1000.0, 6));
+    EXPECT_EQ(scale(0.7), std::make_pair(0.8, 5));
+    EXPECT_EQ(scale(0), std::make_pair(1.0, 6));
+    EXPECT_EQ(scale(-5), std::make_pair(1.0, 6));
+    EXPECT_EQ(scale(std::numeric_limits<double>::infinity()), std::make_pair(1.0, 6));
+    EXPECT_EQ(scale(std::nan("")), std::make_pair(1.0, 6));
+    // The end is never below the value and the axis has at most five intervals.
+    for (double v = 0.37; v < 1e7; v *= 1.37) {
+        const AxisScale a = niceAxis(v);
+        EXPECT_GE(a.max, v);
+        EXPECT_LE(a.ticks, 6);
+        EXPECT_GE(a.ticks, 2);
+    }
 }
 
 } // namespace
