@@ -69,13 +69,8 @@ private slots:
     }
 
     void cleanup() {
-        // This window is deleted; the windows it opened (results, spreadsheet) are only hidden:
-        // their own tests cover them.
         for (auto& [name, w] : context->windows)
-            if (w && name == "Nenkan")
-                delete w.data();
-            else if (w)
-                w->hide();
+            delete w.data();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         context.reset();
     }
