@@ -256,6 +256,11 @@ std::optional<Message> MenuForm::remove(Prompter& prompter) {
     return std::nullopt;
 }
 
+Message MenuForm::bookAlreadyOpen() {
+    return {"開いている物件のデータ画面を「終　了」で閉じてから選択してください。", "選択エラー", Icon::Question,
+            Buttons::Ok};
+}
+
 std::optional<std::string> MenuForm::select() {
     if (!hasSite(state_.SiteRow))
         return std::nullopt;

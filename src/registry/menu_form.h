@@ -60,6 +60,10 @@ public:
     // or nothing.
     std::optional<std::string> select();
 
+    // One book is worked on at a time (both books share the book tables): selecting while a book
+    // window is open is refused with this message.
+    static Message bookAlreadyOpen();
+
     // Grd_Set: refills the list from the table.
     void Grd_Set();
     // Data_Save: both registry files; an error message when they cannot be written.

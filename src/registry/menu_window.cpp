@@ -224,6 +224,14 @@ void MenuWindow::takeFields() {
 }
 
 void MenuWindow::Command1_Click() {
+    for (const char* book : {"Mainichi", "Nenkan"}) {
+        if (QWidget* open = context_.window(book)) {
+            showMessage(MenuForm::bookAlreadyOpen());
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
     if (std::optional<std::string> window = form_.select())
         ui::showWindow(context_, *window);
 }
