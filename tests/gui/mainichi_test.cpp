@@ -278,12 +278,13 @@ private slots:
         QVERIFY(state->MonthTotalA[0][1] + state->MonthTotalB[0][1] == 31);
         QVERIFY(state->PeakDemand[1] > 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QWidget* total = context->window("Total");
+        QPointer<QWidget> total = context->window("Total");
         QVERIFY(total);
         QVERIFY(total->isVisible());
-        // The results window is left open and alone here: its closing belongs to its own tests.
-        total->hide();
-        context->windows.erase("Total");
+        // Closing the book closes the results with it.
+        QVERIFY(w->closeBook());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(total.isNull());
     }
 
     void generationViewAndBack() {
