@@ -47,7 +47,9 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<RankColumn>(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return qs(form_.cell(index.row(), index.column()));
+        if (index.row() < static_cast<int>(texts_.size()) && index.column() < kRankColumnCount)
+            return texts_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+        return {};
     case Qt::TextAlignmentRole:
         if (isAmountColumn(column))
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -55,8 +57,8 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(Qt::AlignCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::ToolTipRole:
-        if (const tariffs::TariffMenu* menu = form_.menuAt(index.row()))
-            return qs(std::string(menu->caption));
+        if (index.row() < static_cast<int>(hints_.size()))
+            return hints_[static_cast<std::size_t>(index.row())];
         return {};
     case Qt::FontRole:
         if (applied_ && form_.menuAt(index.row()) == applied_) {
@@ -83,6 +85,14 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
 void ComparisonModel::reload(const tariffs::TariffMenu* applied) {
     beginResetModel();
     applied_ = applied;
+    const int rows = form_.rowCount();
+    texts_.assign(static_cast<std::size_t>(rows), {});
+    hints_.assign(static_cast<std::size_t>(rows), {});
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < kRankColumnCount; ++c)
+            texts_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = qs(form_.cell(r, c));
+        hints_[static_cast<std::size_t>(r)] = qs(std::string(form_.menuAt(r)->caption));
+    }
     endResetModel();
 }
 

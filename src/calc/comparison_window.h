@@ -10,8 +10,10 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 
+#include <array>
 #include <ctime>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -41,6 +43,10 @@ public:
 private:
     const ComparisonForm& form_;
     const tariffs::TariffMenu* applied_ = nullptr;
+    // The texts of every cell and the hint of every row, made once per reload: painting asks for
+    // them many times.
+    std::vector<std::array<QString, kRankColumnCount>> texts_;
+    std::vector<QString> hints_;
 };
 
 class ComparisonWindow : public QWidget {
