@@ -1,5 +1,7 @@
 #include "calc/total_window.h"
 
+#include "calc/charts_window.h"
+
 #include "ui/flex_grid.h"
 
 #include <QApplication>
@@ -114,7 +116,15 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
     lower->setVerticalSpacing(6);
     lower->addWidget(buildRatePanel(), 0, 0);
     lower->addWidget(buildYearTable(), 1, 0);
-    lower->addWidget(buildAnalysis(), 0, 1, 2, 1);
+    // The analysis tables and the pictures of the year share the right-hand side.
+    auto* sideTabs = new QTabWidget(this);
+    sideTabs->setObjectName(QStringLiteral("SideTabs"));
+    sideTabs->addTab(buildAnalysis(), QStringLiteral("集計表"));
+    charts_ = new ResultCharts(context_.prompter, sideTabs);
+    charts_->setObjectName(QStringLiteral("ResultCharts"));
+    charts_->setSaveFolder(QString::fromStdString(context_.state.AppDir));
+    sideTabs->addTab(charts_, QStringLiteral("グラフ"));
+    lower->addWidget(sideTabs, 0, 1, 2, 1);
     lower->setColumnStretch(0, 1);
     root->addLayout(lower, 1);
     root->addWidget(buildButtons());
@@ -128,12 +138,21 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
         QApplication::restoreOverrideCursor();
     }
     refresh();
-    if (loaded_)
+    if (loaded_) {
         context_.total = form_.get();
+        refreshCharts(context_.tenDay == nullptr);
+    }
     resize(1120, 780);
 }
 
+void TotalWindow::refreshCharts(bool hourlyBook) {
+    charts_->refresh(context_.state, hourlyBook);
+}
+
 TotalWindow::~TotalWindow() {
+    // The comparison applies its menus to this form: it goes with it.
+    if (QWidget* comparison = context_.window("Comparison"))
+        comparison->close();
     form_->setListener({});
     if (context_.total == form_.get())
         context_.total = nullptr;
@@ -408,9 +427,12 @@ QWidget* TotalWindow::buildButtons() {
     recalc->setToolTip(QStringLiteral("kW/円を変更して再計算"));
     QPushButton* print = addButton("Command1", QStringLiteral("画面印刷"), bar);
     QPushButton* quit = addButton("Command9", QStringLiteral("終　了"), bar);
-    for (QPushButton* b : {excel, recalc, print, quit})
+    QPushButton* compare = addButton("CommandCompare", QStringLiteral("全メニュー比較"), bar);
+    for (QPushButton* b : {excel, recalc, print, quit, compare})
         b->setMinimumSize(120, 34);
     layout->addWidget(excel);
+    layout->addWidget(compare);
+    connect(compare, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "Comparison"); });
     layout->addStretch(1);
     layout->addWidget(recalc);
     layout->addWidget(print);

@@ -28,6 +28,8 @@ class FlexGrid;
 
 namespace wattorio::calc {
 
+class ResultCharts;
+
 class TotalWindow : public QWidget {
     Q_OBJECT
 public:
@@ -50,6 +52,11 @@ public:
 
     // Copies every control's state from the form into the widgets.
     void refresh();
+
+    // Redraws the pictures from the figures now in the shared state: a new calculation ran.
+    // `hourlyBook` is false for a ten-day site.
+    void refreshCharts(bool hourlyBook);
+    ResultCharts* charts() const { return charts_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +98,7 @@ private:
     std::vector<std::string_view> labelNames_;
     std::vector<std::string_view> boxNames_;
     std::array<QCheckBox*, 4> checks_{};
+    ResultCharts* charts_ = nullptr;
     ui::FlexGrid* grid1_ = nullptr;
     ui::FlexGrid* grid2_ = nullptr;
     // Rows, columns, fixed rows and fixed columns the grid views were last reset to.

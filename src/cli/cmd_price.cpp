@@ -3,6 +3,7 @@
 #include "app/display_format.h"
 #include "app/numtext.h"
 #include "calc/aggregation.h"
+#include "calc/comparison.h"
 #include "calc/total_form.h"
 #include "cli/command_registry.h"
 #include "registry/registry.h"
@@ -156,18 +157,10 @@ void printHeading(CliContext& ctx, const calc::TotalForm& form) {
     ctx.out << "年間使用量　" << (digits.empty() ? "0" : digits) << " kWh\n\n";
 }
 
-void printRanking(CliContext& ctx, const std::vector<Priced>& priced) {
-    if (priced.empty())
-        return;
-    printHeading(ctx, *priced.front().form);
-    ctx.out << "順位\t年間電気料金\t消費税含む\t電力会社\t一覧\t料金メニュー\n";
-    int rank = 0;
-    for (const Priced& p : priced) {
-        ctx.out << ++rank << "\t" << formatPattern(p.form->total(), kFmtYenTotal) << "\t"
-                << formatPattern(p.form->totalWithTax(), kFmtYenTotal) << "\t"
-                << kUtilityNames[p.menu->utility - 1] << "\tCombo" << p.menu->list << " " << p.menu->index
-                << "\t" << p.form->text("Label21") << "\n";
-    }
+// The same ranking as the comparison window's table.
+void printRanking(CliContext& ctx, const calc::TotalForm& base, int utility) {
+    printHeading(ctx, base);
+    ctx.out << calc::rankingTable(calc::rankMenus(calc::comparisonInput(base, ctx.state), utility));
 }
 
 void printPanel(CliContext& ctx, const Priced& p) {
@@ -231,7 +224,10 @@ int compare(CliContext& ctx, const Args& args) {
     if (args.has("json"))
         printJson(ctx, priced, tenDay);
     else
-        printRanking(ctx, priced);
+        printRanking(ctx, base,
+                     args.has("all-utilities") ? 0
+                     : priced.empty()          ? -1
+                                               : priced.front().menu->utility);
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "tenday/nenkan_window.h"
 
+#include "calc/total_window.h"
+
 #include "ui/flex_grid.h"
 
 #include <QApplication>
@@ -240,7 +242,9 @@ void NenkanWindow::Command8_Click() {
         showMessage(*refused);
         return;
     }
-    ui::showWindow(context_, "Total");
+    // An open results window keeps its figures; its pictures follow the new totals.
+    if (auto* results = qobject_cast<calc::TotalWindow*>(ui::showWindow(context_, "Total")))
+        results->refreshCharts(false);
 }
 
 void NenkanWindow::Command9_Click() {

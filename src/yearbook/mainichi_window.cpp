@@ -4,6 +4,7 @@
 #include "calc/total_window.h"
 #include "reports/analysis.h"
 #include "ui/flex_grid.h"
+#include "yearbook/heatmap_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -129,7 +130,10 @@ void MainichiWindow::build() {
     energy->setObjectName(QStringLiteral("Denriyoku_Crt"));
     QAction* generation = view->addAction(qs("発電量"));
     generation->setObjectName(QStringLiteral("Ag_Kw"));
+    QAction* heat = view->addAction(qs("ヒートマップ"));
+    heat->setObjectName(QStringLiteral("Heatmap"));
     outer->setMenuBar(bar);
+    connect(heat, &QAction::triggered, this, &MainichiWindow::showHeatmap);
     connect(clearAll, &QAction::triggered, this, [this] { run([this] { form_.Dat_Cls_Click(); }); });
     connect(energy, &QAction::triggered, this, [this] { run([this] { form_.Denriyoku_Crt_Click(); }); });
     connect(generation, &QAction::triggered, this, [this] { run([this] { form_.Ag_Kw_Click(); }); });
@@ -427,7 +431,29 @@ void MainichiWindow::Command7_Click() {
     reports::Demd(context_.state);
     reports::Heikin(context_.state);
     QApplication::restoreOverrideCursor();
-    ui::showWindow(context_, "Total");
+    // An open results window keeps its figures; its pictures follow the new calculation.
+    if (auto* results = qobject_cast<calc::TotalWindow*>(ui::showWindow(context_, "Total")))
+        results->refreshCharts(true);
+}
+
+void MainichiWindow::showHeatmap() {
+    if (!heatmap_) {
+        heatmap_ = new YearHeatmap;
+        heatmap_->setObjectName(QStringLiteral("YearHeatmap"));
+        heatmap_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(heatmap_, &YearHeatmap::cellClicked, this, [this](int row, int col) {
+            run([&] { form_.MSFlexGrid1_Click(row, col); });
+            grid_->selectCell(row, col);
+        });
+    }
+    if (form_.viewMode() == kEnergyView)
+        heatmap_->refreshFromGrid(form_.grid(), context_.state);
+    else
+        heatmap_->refresh(context_.state);
+    heatmap_->setCurrentCell(form_.selRow(), form_.selCol());
+    heatmap_->resize(heatmap_->sizeHint());
+    heatmap_->show();
+    heatmap_->raise();
 }
 
 bool MainichiWindow::closeBook() {
@@ -435,6 +461,8 @@ bool MainichiWindow::closeBook() {
         refresh();
         return false;
     }
+    if (heatmap_)
+        heatmap_->close();
     // The spreadsheet and results windows go with the book; they keep nothing to save.
     if (QWidget* excel = context_.window("Excell")) {
         excel->hide();

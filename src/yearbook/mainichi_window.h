@@ -5,6 +5,7 @@
 #include "ui/gui_context.h"
 #include "yearbook/year_book_form.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QAction;
@@ -46,12 +47,15 @@ private:
     template <class F> void run(F&& operation);
     void applyRequests();
     void Command7_Click();
+    // "表 示" → "ヒートマップ": the year as a carpet; a click selects that cell of the grid.
+    void showHeatmap();
 
     ui::GuiContext& context_;
     YearBookForm form_;
     bool closing_ = false;
 
     ui::FlexGrid* grid_ = nullptr;
+    QPointer<class YearHeatmap> heatmap_;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     QLabel* label3_ = nullptr;

@@ -1,11 +1,14 @@
 // The year book window as a user meets it: opening from the main screen's call, the controls and
 // their captions, the grid's colours, typing, the calendar buttons, saving and closing.
 
+#include "calc/charts_window.h"
+#include "calc/total_window.h"
 #include "support/temp_dir.h"
 #include "ui/flex_grid.h"
 #include "ui/gui_context.h"
 #include "ui/prompt.h"
 #include "yearbook/calendar.h"
+#include "yearbook/heatmap_window.h"
 #include "yearbook/mainichi_window.h"
 #include "yearbook/year_book_file.h"
 
@@ -285,6 +288,38 @@ private slots:
         QVERIFY(w->closeBook());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(total.isNull());
+    }
+
+    // The carpet view selects the clicked cell; the results window offers the comparison and
+    // its pictures, which follow a new calculation.
+    void heatmapComparisonAndPictures() {
+        writeBook();
+        MainichiWindow* w = open();
+        child<QAction>(w, "Heatmap")->trigger();
+        auto* carpet = qobject_cast<YearHeatmap*>([] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String("YearHeatmap") && top->isVisible())
+                    return top;
+            return static_cast<QWidget*>(nullptr);
+        }());
+        QVERIFY(carpet);
+        emit carpet->cellClicked(35, 13);
+        QCOMPARE(w->form().selRow(), 35);
+        QCOMPARE(w->form().selCol(), 13);
+
+        child<QPushButton>(w, "Command7")->click();
+        auto* total = qobject_cast<calc::TotalWindow*>(context->window("Total"));
+        QVERIFY(total);
+        QVERIFY(total->charts());
+        QVERIFY(total->charts()->drawn(calc::ResultCharts::Hourly));
+        child<QPushButton>(total, "CommandCompare")->click();
+        QVERIFY(context->window("Comparison"));
+        QPointer<QWidget> comparison = context->window("Comparison");
+        QPointer<YearHeatmap> carpetLeft = carpet;
+        QVERIFY(w->closeBook());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(comparison.isNull() || !comparison->isVisible());
+        QVERIFY(carpetLeft.isNull());
     }
 
     void generationViewAndBack() {
