@@ -20,36 +20,6 @@ std::string bookPath(const AppState& state, int kind) {
     return registry::Fail_Name_Set(state.AppDir, state.SiteTable[static_cast<int>(state.SiteRow)][0], kind);
 }
 
-// Loads the year book of the selected site into the tables: a missing file gives a new book; a
-// damaged one is refused (false); labels with stray bytes are repaired after the file is copied aside.
-bool loadYear(CliContext& ctx) {
-    const std::string& path = ctx.state.SiteDataPath;
-    yearbook::BookFileState outcome = yearbook::BookFileState::Missing;
-    const Status loaded = yearbook::loadYearBook(ctx.state, path, &outcome);
-    switch (outcome) {
-    case yearbook::BookFileState::Read:
-        return true;
-    case yearbook::BookFileState::Missing:
-        yearbook::newYearBook(ctx.state);
-        return true;
-    case yearbook::BookFileState::Repaired: {
-        Result<std::string> copy = keepDamagedCopy(path);
-        if (!copy) {
-            ctx.err << "年間データファイルに Shift_JIS でない文字があり、控えも作れません: " << path << "\n"
-                    << copy.error().message << "\n";
-            return false;
-        }
-        ctx.err << "年間データファイルの読めない日付の表示を直しました: " << path
-                << "\n元のファイル: " << *copy << "\n";
-        return true;
-    }
-    case yearbook::BookFileState::Damaged:
-        break;
-    }
-    ctx.err << "年間データファイルを読み込めません: " << path << "\n（" << loaded.error().message << "）\n";
-    return false;
-}
-
 void printJson(CliContext& ctx, int lastRow) {
     const AppState& s = ctx.state;
     std::ostream& out = ctx.out;
@@ -94,7 +64,7 @@ int book(CliContext& ctx, const Args& args) {
     int lastRow = yearbook::kYearRows;
     if (kind == "year") {
         ctx.state.SiteDataPath = bookPath(ctx.state, 1);
-        if (!loadYear(ctx))
+        if (!loadYearBookOrNew(ctx))
             return 1;
     } else {
         ctx.state.SiteDataPath = bookPath(ctx.state, 2);
@@ -128,7 +98,7 @@ int calendar(CliContext& ctx, const Args& args) {
         return 2;
     }
     ctx.state.SiteDataPath = bookPath(ctx.state, 1);
-    if (!loadYear(ctx))
+    if (!loadYearBookOrNew(ctx))
         return 1;
     yearbook::setAnnualHolidays(ctx.state.DayMark, static_cast<int>(year), static_cast<int>(first),
                                 args.has("saturdays"));

@@ -38,31 +38,7 @@ bool openYearBook(CliContext& ctx, const Args& args) {
         return false;
     AppState& s = ctx.state;
     s.SiteDataPath = registry::Fail_Name_Set(s.AppDir, s.SiteTable[static_cast<int>(s.SiteRow)][0], 1);
-    const std::string& path = s.SiteDataPath;
-    yearbook::BookFileState outcome = yearbook::BookFileState::Missing;
-    const Status loaded = yearbook::loadYearBook(s, path, &outcome);
-    switch (outcome) {
-    case yearbook::BookFileState::Read:
-        return true;
-    case yearbook::BookFileState::Missing:
-        yearbook::newYearBook(s);
-        return true;
-    case yearbook::BookFileState::Repaired: {
-        Result<std::string> copy = keepDamagedCopy(path);
-        if (!copy) {
-            ctx.err << "年間データファイルに Shift_JIS でない文字があり、控えも作れません: " << path << "\n"
-                    << copy.error().message << "\n";
-            return false;
-        }
-        ctx.err << "年間データファイルの読めない日付の表示を直しました: " << path
-                << "\n元のファイル: " << *copy << "\n";
-        return true;
-    }
-    case yearbook::BookFileState::Damaged:
-        break;
-    }
-    ctx.err << "年間データファイルを読み込めません: " << path << "\n（" << loaded.error().message << "）\n";
-    return false;
+    return loadYearBookOrNew(ctx);
 }
 
 // A whole-number option within low..high, when given; false with a message when it is not one.

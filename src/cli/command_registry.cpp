@@ -1,7 +1,9 @@
 #include "cli/command_registry.h"
 
 #include "app/numtext.h"
+#include "app/safe_save.h"
 #include "registry/menu_form.h"
+#include "yearbook/year_book_file.h"
 
 #include <cmath>
 #include <cstdio>
@@ -58,6 +60,34 @@ bool selectSite(CliContext& context, const Args& args) {
     }
     form.listClick(static_cast<int>(row));
     return true;
+}
+
+bool loadYearBookOrNew(CliContext& ctx) {
+    const std::string& path = ctx.state.SiteDataPath;
+    yearbook::BookFileState outcome = yearbook::BookFileState::Missing;
+    const Status loaded = yearbook::loadYearBook(ctx.state, path, &outcome);
+    switch (outcome) {
+    case yearbook::BookFileState::Read:
+        return true;
+    case yearbook::BookFileState::Missing:
+        yearbook::newYearBook(ctx.state);
+        return true;
+    case yearbook::BookFileState::Repaired: {
+        Result<std::string> copy = keepDamagedCopy(path);
+        if (!copy) {
+            ctx.err << "年間データファイルに Shift_JIS でない文字があり、控えも作れません: " << path << "\n"
+                    << copy.error().message << "\n";
+            return false;
+        }
+        ctx.err << "年間データファイルの読めない日付の表示を直しました: " << path
+                << "\n元のファイル: " << *copy << "\n";
+        return true;
+    }
+    case yearbook::BookFileState::Damaged:
+        break;
+    }
+    ctx.err << "年間データファイルを読み込めません: " << path << "\n（" << loaded.error().message << "）\n";
+    return false;
 }
 
 std::string jsonString(const std::string& text) {

@@ -52,6 +52,11 @@ bool loadWorkingFolder(CliContext& context);
 // the row holds no site.
 bool selectSite(CliContext& context, const Args& args);
 
+// Loads the year book at state.SiteDataPath into the tables: a missing file gives a new book; a
+// damaged one is refused (false, with the reason on standard error) so that no save can replace
+// it; labels with stray bytes are repaired after the file is copied aside.
+bool loadYearBookOrNew(CliContext& context);
+
 // JSON helpers shared by the commands.
 std::string jsonString(const std::string& text);
 std::string jsonNumber(double value); // null for a non-finite number
