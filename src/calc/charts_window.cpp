@@ -2,6 +2,7 @@
 
 #include "app/display_format.h"
 #include "app/safe_save.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QAreaSeries>
@@ -36,12 +37,9 @@ namespace wattorio::calc {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using ui::defaultPrinter;
+using ui::qs;
+
 QColor colour(std::uint32_t rgb) {
     return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
                   static_cast<int>(rgb & 0xFF));
@@ -84,15 +82,6 @@ QBarCategoryAxis* monthAxis() {
     for (int m = 1; m <= 12; ++m)
         axis->append(qs(monthLabel(m)));
     return axis;
-}
-
-std::unique_ptr<QPrinter> defaultPrinter() {
-    if (QPrinterInfo::availablePrinters().isEmpty())
-        return nullptr;
-    QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        info = QPrinterInfo::availablePrinters().constFirst();
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
 } // namespace

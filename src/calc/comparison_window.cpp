@@ -3,6 +3,7 @@
 #include "calc/total_form.h"
 #include "reports/comparison_report.h"
 #include "reports/excel_output.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,9 +20,7 @@ namespace wattorio::calc {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using ui::qs;
 
 // Column widths in pixels: 順位 .. 最安との差.
 constexpr int kColumnWidths[kRankColumnCount] = {48, 92, 132, 44, 330, 118, 128, 128, 128, 118};

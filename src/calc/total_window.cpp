@@ -3,6 +3,7 @@
 #include "calc/charts_window.h"
 
 #include "ui/flex_grid.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,9 +28,9 @@ namespace wattorio::calc {
 
 namespace {
 
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using ui::defaultPrinter;
+using ui::qs;
+
 QString controlName(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -59,16 +60,6 @@ bool isPanelCell(std::string_view name) {
         if (cell == name)
             return true;
     return false;
-}
-
-// The system's default printer for a high-resolution A4 page, or nullptr when there is none.
-std::unique_ptr<QPrinter> defaultPrinter() {
-    if (QPrinterInfo::availablePrinters().isEmpty())
-        return nullptr;
-    QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        info = QPrinterInfo::availablePrinters().constFirst();
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
 } // namespace

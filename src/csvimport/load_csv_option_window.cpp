@@ -1,5 +1,6 @@
 #include "csvimport/load_csv_option_window.h"
 
+#include "ui/widgets.h"
 #include "yearbook/year_book_form.h"
 
 #include <QApplication>
@@ -26,12 +27,7 @@ namespace wattorio::csvimport {
 
 namespace {
 
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
+using ui::qs;
 
 QLabel* label(QWidget* parent, const char* objectName, const char* text) {
     auto* l = new QLabel(qs(text), parent);

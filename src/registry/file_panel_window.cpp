@@ -1,6 +1,7 @@
 #include "registry/file_panel_window.h"
 
 #include "app/version.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,20 +28,8 @@ namespace wattorio::registry {
 
 namespace {
 
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-QPushButton* button(QWidget* parent, const char* objectName, const char* caption, const char* hint) {
-    auto* b = new QPushButton(qs(caption), parent);
-    b->setObjectName(QLatin1String(objectName));
-    if (hint)
-        b->setToolTip(qs(hint));
-    return b;
-}
+using ui::button;
+using ui::qs;
 
 // The drives of this platform: the root, the user's home and the other mounted volumes.
 std::vector<std::string> mountedDrives() {

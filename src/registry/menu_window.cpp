@@ -3,6 +3,7 @@
 #include "app/version.h"
 #include "registry/file_panel_window.h"
 #include "ui/flex_grid.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,21 +25,8 @@ namespace wattorio::registry {
 
 namespace {
 
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-QPushButton* button(QWidget* parent, const char* objectName, const char* caption,
-                    const char* hint = nullptr) {
-    auto* b = new QPushButton(qs(caption), parent);
-    b->setObjectName(QLatin1String(objectName));
-    if (hint)
-        b->setToolTip(qs(hint));
-    return b;
-}
+using ui::button;
+using ui::qs;
 
 QLineEdit* field(QWidget* parent, const char* objectName, const char* hint) {
     auto* e = new QLineEdit(parent);

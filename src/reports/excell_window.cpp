@@ -2,6 +2,7 @@
 
 #include "calc/total_form.h"
 #include "tenday/ten_day_form.h"
+#include "ui/widgets.h"
 #include "yearbook/year_book_form.h"
 
 #include <QApplication>
@@ -18,9 +19,7 @@ namespace wattorio::reports {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using ui::qs;
 
 ExcellWindow::Opener& opener() {
     static ExcellWindow::Opener open = [](const QString& path) {

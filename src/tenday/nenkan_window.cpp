@@ -3,6 +3,7 @@
 #include "calc/total_window.h"
 
 #include "ui/flex_grid.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -19,18 +20,8 @@ namespace wattorio::tenday {
 
 namespace {
 
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-QPushButton* button(QWidget* parent, const char* objectName, const char* caption) {
-    auto* b = new QPushButton(qs(caption), parent);
-    b->setObjectName(QLatin1String(objectName));
-    return b;
-}
+using ui::button;
+using ui::qs;
 
 QLineEdit* field(QWidget* parent, const char* objectName, int width) {
     auto* e = new QLineEdit(parent);

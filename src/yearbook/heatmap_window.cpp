@@ -1,4 +1,5 @@
 #include "yearbook/heatmap_window.h"
+#include "ui/widgets.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -11,6 +12,8 @@ namespace wattorio::yearbook {
 
 namespace {
 
+using ui::qs;
+
 constexpr int kLeft = 48;    // month labels
 constexpr int kStrip = 10;   // day-off marks
 constexpr int kStripGap = 3; // between the marks and the carpet
@@ -22,10 +25,6 @@ constexpr int kFirstHourCol = 4; // grid column of hour slot 0
 QRgb rgb(std::uint32_t colour) {
     return qRgb(static_cast<int>((colour >> 16) & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                 static_cast<int>(colour & 0xFF));
-}
-
-QString qs(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace

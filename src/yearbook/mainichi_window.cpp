@@ -4,6 +4,7 @@
 #include "calc/total_window.h"
 #include "reports/analysis.h"
 #include "ui/flex_grid.h"
+#include "ui/widgets.h"
 #include "yearbook/heatmap_window.h"
 
 #include <QAction>
@@ -27,30 +28,17 @@ namespace wattorio::yearbook {
 
 namespace {
 
+using ui::button;
+using ui::qs;
+
 ui::WindowRegistrar registrar("Mainichi",
                               [](ui::GuiContext& c) -> QWidget* { return new MainichiWindow(c); });
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 QLabel* label(QWidget* parent, const char* text, const char* objectName = nullptr) {
     auto* l = new QLabel(qs(text), parent);
     if (objectName)
         l->setObjectName(QLatin1String(objectName));
     return l;
-}
-
-QPushButton* button(QWidget* parent, const char* objectName, const char* caption,
-                    const char* hint = nullptr) {
-    auto* b = new QPushButton(qs(caption), parent);
-    b->setObjectName(QLatin1String(objectName));
-    if (hint)
-        b->setToolTip(qs(hint));
-    return b;
 }
 
 // A caption with a run of blanks in it ("発電最大                    Kw") and its entry field laid
