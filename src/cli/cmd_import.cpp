@@ -18,19 +18,6 @@ using namespace wattorio::cli;
 
 namespace {
 
-// Messages of the book form go to the error stream; questions are answered OK.
-class StreamPrompter : public Prompter {
-public:
-    explicit StreamPrompter(std::ostream& err) : err_(err) {}
-    Answer show(const Message& message) override {
-        err_ << message.text << "\n";
-        return Answer::Ok;
-    }
-
-private:
-    std::ostream& err_;
-};
-
 // Selects the site and loads its year book into the tables, as "選　択" and the book's opening do:
 // a missing file gives a new book; a damaged one is refused so that no save can replace it.
 bool openYearBook(CliContext& ctx, const Args& args) {

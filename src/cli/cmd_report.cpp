@@ -23,21 +23,6 @@ using namespace wattorio::cli;
 
 namespace {
 
-// Messages of the forms go to the error stream; questions are answered OK (the Saturday
-// question of some menus: the calendar is taken as it was set).
-class StreamPrompter : public Prompter {
-public:
-    explicit StreamPrompter(std::ostream& out) : out_(out) {}
-    Answer show(const Message& message) override {
-        if (message.buttons == Buttons::Ok)
-            out_ << message.text << "\n";
-        return Answer::Ok;
-    }
-
-private:
-    std::ostream& out_;
-};
-
 bool needsCalculation(reports::Report r) {
     return r != reports::Report::TenDayBook && r != reports::Report::YearBook;
 }
@@ -100,7 +85,7 @@ int report(CliContext& ctx, const Args& args) {
     }
     const std::string serial = state.SiteTable[static_cast<std::size_t>(state.SiteRow)][0];
     state.SiteDataPath = registry::Fail_Name_Set(state.AppDir, serial, tenDay ? 2 : 1);
-    StreamPrompter prompter(ctx.err);
+    StreamPrompter prompter(ctx.err, false);
 
     // The book as its window opens it. A damaged file is refused here rather than set aside.
     std::unique_ptr<yearbook::YearBookForm> yearBook;

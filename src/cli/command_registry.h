@@ -2,6 +2,7 @@
 // wattorio-cli subcommands. Each cmd_*.cpp registers its commands with a static CommandRegistrar.
 
 #include "app/app_state.h"
+#include "app/message.h"
 
 #include <functional>
 #include <map>
@@ -51,6 +52,23 @@ bool loadWorkingFolder(CliContext& context);
 // Selects registry row `row` as the main screen's list click would; false with a message when
 // the row holds no site.
 bool selectSite(CliContext& context, const Args& args);
+
+// The program's messages on a stream, every question answered OK (the command was asked for
+// explicitly). With showQuestions false only the messages that ask nothing are written.
+class StreamPrompter : public Prompter {
+public:
+    explicit StreamPrompter(std::ostream& out, bool showQuestions = true)
+        : out_(out), showQuestions_(showQuestions) {}
+    Answer show(const Message& message) override {
+        if (showQuestions_ || message.buttons == Buttons::Ok)
+            out_ << message.text << "\n";
+        return Answer::Ok;
+    }
+
+private:
+    std::ostream& out_;
+    bool showQuestions_;
+};
 
 // Loads the year book at state.SiteDataPath into the tables: a missing file gives a new book; a
 // damaged one is refused (false, with the reason on standard error) so that no save can replace
