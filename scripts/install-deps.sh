@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-charts-dev libgl-dev
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
     libxlsxwriter-dev fonts-noto-cjk
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
