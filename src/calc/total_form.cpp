@@ -4,6 +4,7 @@
 #include "app/numtext.h"
 #include "app/version.h"
 #include "calc/analysis_grids.h"
+#include "calc/user_pricing.h"
 
 #include <charconv>
 #include <cmath>
@@ -68,6 +69,7 @@ constexpr std::string_view kPanelNames[] = {
 
 constexpr const char* kSaturdayQuestion = "土曜日を休日に設定していますか。";
 constexpr const char* kTaxNote = "消費税含む";
+constexpr std::string_view kUserMenuTab = "自由メニュー";
 
 // The year-table grid: light cyan for the four season rows, light yellow for the total row.
 constexpr std::uint32_t kSeasonRowColour = 0xC0FFFF;
@@ -478,7 +480,9 @@ void TotalForm::Total_T() {
     rates.rate[4] = val(ctl(T4).text);
     rates.rate[5] = val(ctl(T6).text);
     const Charges charges =
-        computeCharges(lineKwh_, rates, state_.currentSiteValue(3), state_.currentSiteValue(4));
+        userMenu_ ? computeUserCharges(lineKwh_, rates, *userMenu_, state_.currentSiteValue(3),
+                                       state_.currentSiteValue(4))
+                  : computeCharges(lineKwh_, rates, state_.currentSiteValue(3), state_.currentSiteValue(4));
     lineCharge_ = charges.lineCharge;
     total_ = charges.total;
     totalWithTax_ = charges.totalWithTax;
@@ -490,7 +494,11 @@ void TotalForm::Total_T() {
     setCaption(L16, lineCharge_[4] != 0 ? formatPattern(lineCharge_[4], kFmtYen) : "");
     setCaption(L60, lineCharge_[5] != 0 ? formatPattern(lineCharge_[5], kFmtYen) : "");
     setCaption(L20, formatPattern(total_, kFmtYenTotal));
-    setCaption(L11, formatPattern(totalWithTax_, kFmtYenWithTax));
+    if (userMenu_)
+        setCaption(L11, "消費税" + numberText(userMenu_->taxPercent) + "％含む　" +
+                            formatPattern(totalWithTax_, kFmtYenTotal));
+    else
+        setCaption(L11, formatPattern(totalWithTax_, kFmtYenWithTax));
     show(L18, true);
 }
 
@@ -511,6 +519,7 @@ bool TotalForm::ApplyTariffMenu(int list, int index, Prompter& prompter) {
 
     if (menu->asksSaturday && prompter.show(confirm(kSaturdayQuestion)) == Answer::Cancel)
         return false;
+    userMenu_.reset();
 
     // The 中部電力 lists (V4 / V2) are laid out like layouts 4 and 0 as well, so that no line
     // of an earlier menu of another tab (the fifth line, its kWh) stays on the panel.
@@ -539,11 +548,42 @@ bool TotalForm::ApplyTariffMenu(int list, int index, Prompter& prompter) {
 }
 
 void TotalForm::SSTab1_Click(int tab) {
-    if (tab < 0 || tab > 8)
+    if (tab < 0 || tab > 9)
         return;
     TOTAL_FORM_BATCH();
     tab_ = tab;
-    setCaption(L45, utilityName(state_, tab));
+    setCaption(L45, tab == 9 ? std::string(kUserMenuTab) : utilityName(state_, tab));
+}
+
+void TotalForm::setUserMenus(std::vector<tariffs::UserMenu> menus) {
+    TOTAL_FORM_BATCH();
+    userMenus_ = std::move(menus);
+}
+
+bool TotalForm::ApplyUserMenu(int position) {
+    if (position < 0 || position >= static_cast<int>(userMenus_.size()))
+        return false;
+    TOTAL_FORM_BATCH();
+    const tariffs::UserMenu menu = userMenus_[static_cast<std::size_t>(position)];
+    // The panel no longer shows a catalog menu: no list keeps a selection.
+    for (int list = 1; list <= tariffs::kListCount; ++list) {
+        comboText_[static_cast<std::size_t>(list)].clear();
+        comboIndex_[static_cast<std::size_t>(list)] = -1;
+    }
+    Total_CRT_set(panelLayout(tariffs::formulaLayout(menu.formula)));
+    // Every box is written: a rate the menu does not give is emptied, so nothing of an earlier
+    // menu is priced with it.
+    setCaption(T5, menu.demandText);
+    const int boxes[] = {0, T1, T2, T3, T4, T6};
+    for (std::size_t k = 1; k <= 5; ++k)
+        setCaption(boxes[k], menu.rateText[k]);
+    setCaption(L21, menu.name + "　（燃料費等調整 " + numberText(menu.fuelAdjustment) +
+                        " 円/kWh・再エネ賦課金 " + numberText(menu.renewableLevy) + " 円/kWh）");
+    userMenu_ = menu;
+    menu_ = nullptr;
+    runFormula(menu.formula);
+    Total_T();
+    return true;
 }
 
 void TotalForm::Command10_Click() {

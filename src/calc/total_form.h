@@ -10,9 +10,11 @@
 #include "app/text_grid.h"
 #include "calc/charges.h"
 #include "tariffs/catalog.h"
+#include "tariffs/user_menus.h"
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -62,8 +64,20 @@ public:
     const LineArray& LineCharge() const { return lineCharge_; }
     double total() const { return total_; }
     double totalWithTax() const { return totalWithTax_; }
-    // The menu applied last (nullptr before the first one).
+    // The menu applied last (nullptr before the first one, and while a user menu is applied).
     const tariffs::TariffMenu* currentMenu() const { return menu_; }
+    // The user menu applied last, until a catalog menu is chosen.
+    const std::optional<tariffs::UserMenu>& currentUserMenu() const { return userMenu_; }
+
+    // ---- User menus (the 自由メニュー tab) ----------------------------------------------------
+    // The menus of User_Menus.csv the tab lists; the window loads them.
+    void setUserMenus(std::vector<tariffs::UserMenu> menus);
+    const std::vector<tariffs::UserMenu>& userMenus() const { return userMenus_; }
+    // A choice on the tab (position in userMenus()): blanks every list, lays the panel out for the
+    // formula, writes the menu's rates into the boxes, its name and adders into Label21, runs the
+    // formula and prices with the menu's adders and tax (Label11 names the tax rate). Until a
+    // catalog menu is chosen, 再 計 算 prices the boxes the same way. False for a bad position.
+    bool ApplyUserMenu(int position);
 
     // Called after every operation that changed a control, a grid or a figure.
     using Listener = std::function<void()>;
@@ -103,7 +117,7 @@ public:
     // not exist or the user answered Cancel (rates, caption and results unchanged).
     bool ApplyTariffMenu(int list, int index, Prompter& prompter);
 
-    // Tab change: Label45 = the tab's utility name.
+    // Tab change: Label45 = the tab's utility name; tab 9 is the 自由メニュー tab.
     void SSTab1_Click(int tab);
     // "再 計 算": Total_T on the rates now in the boxes.
     void Command10_Click();
@@ -147,6 +161,8 @@ private:
     double total_ = 0;
     double totalWithTax_ = 0;
     const tariffs::TariffMenu* menu_ = nullptr;
+    std::vector<tariffs::UserMenu> userMenus_;
+    std::optional<tariffs::UserMenu> userMenu_;
     Listener listener_;
     int depth_ = 0; // nesting of running operations; the listener fires when it returns to 0
 };

@@ -8,6 +8,7 @@
 #include "cli/command_registry.h"
 #include "registry/registry.h"
 #include "reports/analysis.h"
+#include "tariffs/user_menus.h"
 #include "tenday/ten_day_file.h"
 #include "tenday/ten_day_totals.h"
 #include "yearbook/year_book_file.h"
@@ -163,11 +164,17 @@ void printRanking(CliContext& ctx, const calc::TotalForm& base, int utility) {
     ctx.out << calc::rankingTable(calc::rankMenus(calc::comparisonInput(base, ctx.state), utility));
 }
 
+void printPanelLines(CliContext& ctx, const calc::TotalForm& f);
+
 void printPanel(CliContext& ctx, const Priced& p) {
     const calc::TotalForm& f = *p.form;
     printHeading(ctx, f);
     ctx.out << "料金メニュー　" << f.text("Label21") << "（" << kUtilityNames[p.menu->utility - 1]
             << "　Combo" << p.menu->list << " " << p.menu->index << "）\n";
+    printPanelLines(ctx, f);
+}
+
+void printPanelLines(CliContext& ctx, const calc::TotalForm& f) {
     struct Line {
         const char *caption, *kwh, *rate, *charge;
     } lines[] = {{"Label17", "Label18", "Text5", "Label19"}, {"Label5", "Label1", "Text1", "Label13"},
@@ -231,6 +238,75 @@ int compare(CliContext& ctx, const Args& args) {
     return 0;
 }
 
+// The user menus of the working folder; every line that cannot be read is named on standard error.
+std::vector<tariffs::UserMenu> readUserMenus(CliContext& ctx) {
+    tariffs::UserMenuSet set = tariffs::loadUserMenus(ctx.state.AppDir);
+    if (!set.problems.empty())
+        ctx.err << tariffs::userMenuProblemsText(set.problems) << "\n";
+    return std::move(set.menus);
+}
+
+std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m) {
+    std::string out =
+        "{\"source\": \"user\", \"line\": " + std::to_string(m.line) +
+        ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(m.name) +
+        ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
+        ", \"voltage\": " + std::to_string(m.voltageRow) + ", \"caption\": " + jsonString(f.text("Label21")) +
+        ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
+        ", \"TaxPercent\": " + jsonNumber(m.taxPercent) +
+        ", \"FuelAdjustment\": " + jsonNumber(m.fuelAdjustment) +
+        ", \"RenewableLevy\": " + jsonNumber(m.renewableLevy) + ", \"LineKwh\": " + jsonArray(f.LineKwh()) +
+        ", \"LineCharge\": " + jsonArray(f.LineCharge()) + ", \"Total\": " + jsonNumber(f.total()) +
+        ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
+    bool first = true;
+    for (std::string_view name : calc::TotalForm::panelControlNames()) {
+        out += first ? "" : ", ";
+        first = false;
+        out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
+    }
+    return out + "}}";
+}
+
+// price --menu user:LINE: the user menu on line LINE of User_Menus.csv.
+int priceUserMenu(CliContext& ctx, const Args& args, const std::string& lineText,
+                  const std::vector<std::pair<std::string, std::string>>& rates) {
+    if (lineText.empty() || lineText.size() > 6 ||
+        lineText.find_first_not_of("0123456789") != std::string::npos) {
+        ctx.err << "--menu user:LINE に User_Menus.csv の行番号を指定してください（例 user:2）。\n";
+        return 1;
+    }
+    const int line = std::stoi(lineText);
+    std::vector<tariffs::UserMenu> menus = readUserMenus(ctx);
+    const auto found =
+        std::find_if(menus.begin(), menus.end(), [&](const auto& m) { return m.line == line; });
+    if (found == menus.end()) {
+        ctx.err << "User_Menus.csv の " << line << " 行目に使える自由メニューがありません。\n";
+        return 1;
+    }
+    bool tenDay = false;
+    if (const int status = prepare(ctx, args, tenDay); status >= 0)
+        return status;
+    calc::TotalForm form(ctx.state);
+    form.Form_Load();
+    form.setUserMenus({*found});
+    form.ApplyUserMenu(0);
+    for (const auto& [box, text] : rates)
+        form.setText(box, text);
+    form.Command10_Click();
+    const tariffs::UserMenu& m = *form.currentUserMenu();
+    if (args.has("json")) {
+        const AppState& s = ctx.state;
+        ctx.out << "{\"site\": " << siteJson(s) << ",\n \"SeasonTotal\": " << jsonTable(form.SeasonTotal())
+                << ",\n \"menus\": [\n  " << userMenuJson(form, m) << "\n ]}\n";
+        return 0;
+    }
+    printHeading(ctx, form);
+    ctx.out << "料金メニュー　" << form.text("Label21") << "（自由メニュー　" << kUtilityNames[m.utility - 1]
+            << "　User_Menus.csv " << m.line << " 行目）\n";
+    printPanelLines(ctx, form);
+    return 0;
+}
+
 int price(CliContext& ctx, const Args& args) {
     const std::string menuText = args.get("menu").value_or("");
     const auto colon = menuText.find(':');
@@ -238,8 +314,10 @@ int price(CliContext& ctx, const Args& args) {
         colon == std::string::npos ? nullptr
                                    : tariffs::findMenu(static_cast<int>(val(menuText.substr(0, colon))),
                                                        static_cast<int>(val(menuText.substr(colon + 1))));
-    if (!menu || menuText.find_first_not_of("0123456789:") != std::string::npos) {
-        ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0）。\n";
+    const bool userMenu = menuText.rfind("user:", 0) == 0;
+    if (!userMenu && (!menu || menuText.find_first_not_of("0123456789:") != std::string::npos)) {
+        ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0、自由メニューは "
+                   "user:行番号）。\n";
         return 1;
     }
     std::vector<std::pair<std::string, std::string>> rates;
@@ -253,6 +331,8 @@ int price(CliContext& ctx, const Args& args) {
         }
         rates.emplace_back(box, r.substr(eq + 1));
     }
+    if (userMenu)
+        return priceUserMenu(ctx, args, menuText.substr(5), rates);
     bool tenDay = false;
     if (const int status = prepare(ctx, args, tenDay); status >= 0)
         return status;
@@ -277,9 +357,10 @@ CommandRegistrar compareCommand(
     {"compare --site ROW [--book year|tenday] [--utility U | --all-utilities] [--json]  料金メニューの比較",
      compare,
      {"json", "all-utilities"}});
-CommandRegistrar priceCommand("price", {"price --site ROW --menu LIST:INDEX [--book year|tenday] [--rate "
-                                        "TextN=VALUE ...] [--json]  一つの料金メニュー",
-                                        price,
-                                        {"json"}});
+CommandRegistrar priceCommand("price",
+                              {"price --site ROW --menu LIST:INDEX|user:LINE [--book year|tenday] [--rate "
+                               "TextN=VALUE ...] [--json]  一つの料金メニュー",
+                               price,
+                               {"json"}});
 
 } // namespace

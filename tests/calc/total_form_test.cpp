@@ -373,8 +373,11 @@ TEST_F(Form, TabChangeNamesTheUtilityOnly) {
     EXPECT_EQ(f->currentTab(), 8);
     EXPECT_EQ(f->total(), total);
     EXPECT_EQ(f->text("Label33"), "東京電力の集計");
-    f->SSTab1_Click(9);
-    EXPECT_EQ(f->currentTab(), 8);
+    f->SSTab1_Click(9); // the 自由メニュー tab
+    EXPECT_EQ(f->text("Label45"), "自由メニュー");
+    EXPECT_EQ(f->total(), total);
+    f->SSTab1_Click(10);
+    EXPECT_EQ(f->currentTab(), 9);
 }
 
 TEST_F(Form, ListenerFiresOncePerOperation) {

@@ -1,6 +1,7 @@
 // compare and price run as a user would, on a temporary working folder with hand-made books.
 
 #include "app/app_state.h"
+#include "app/sjis.h"
 #include "registry/registry.h"
 #include "support/temp_dir.h"
 #include "tenday/ten_day_file.h"
@@ -324,6 +325,33 @@ TEST_F(PriceCli, OverflowingBookStaysValidJson) {
     EXPECT_TRUE(j["MonthTotalA"][1][1].isNull());
     EXPECT_TRUE(j["menus"][0]["Total"].isNull());
     EXPECT_EQ(j["menus"].arr().size(), 191u);
+}
+
+// A user menu with adders and 10 % tax, next to a broken line that is named on standard error.
+TEST_F(PriceCli, PriceUserMenuWithAddersAndTax) {
+    std::string file;
+    ASSERT_TRUE(
+        wattorio::toCp932("電力会社,区分,電圧,メニュー名,計算式,基本料金,料金1,料金2,料金3,料金4,料金5,"
+                          "消費税率,燃料費等調整単価,再エネ賦課金単価\r\n"
+                          "1,事務所・ビル・店舗,2,今年の提案,季節別,1638,12,10.9,,,,10,-1.5,3.5\r\n"
+                          "1,工場,2,壊れた行,季節,1638,12,10.9,,,,10,0,0\r\n",
+                          file));
+    dir.write("User_Menus.csv", file);
+    const CliRun run = cli(dir.path(), "price --site 1 --menu user:2 --json");
+    ASSERT_EQ(run.status, 0) << run.out;
+    const Json m = parse(run.out)["menus"][0];
+    EXPECT_EQ(m["source"].str(), "user");
+    EXPECT_EQ(m["line"].num(), 2);
+    EXPECT_EQ(m["item"].str(), "今年の提案");
+    EXPECT_EQ(m["LineCharge"][1].num(), 140000); // 10,000 kWh x (12 - 1.5 + 3.5)
+    EXPECT_EQ(m["Total"].num(), 1810760);
+    EXPECT_DOUBLE_EQ(m["TotalWithTax"].num(), 1991836);
+    EXPECT_EQ(m["panel"]["Label11"].str(), "消費税10％含む　1,991,836 円");
+    const CliRun table = cli(dir.path(), "price --site 1 --menu user:2", true);
+    EXPECT_NE(table.out.find("3行目（計算式）"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("1,991,836 円"), std::string::npos);
+    for (const char* bad : {"user:3", "user:9", "user:", "user:x"})
+        EXPECT_EQ(cli(dir.path(), std::string("price --site 1 --menu ") + bad).status, 1) << bad;
 }
 
 } // namespace
