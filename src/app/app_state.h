@@ -21,7 +21,7 @@ struct AppState {
     std::string AppDir;
     std::string VersionText;
 
-    float SaihanValue = 1;
+    int SaihanValue = 1; // the next serial, 1 .. 1000000
     std::array<SiteRecord, kMaxSiteRows> SiteTable{};
     float SiteRow = 0;
     std::string SiteDataPath;

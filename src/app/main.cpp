@@ -2,6 +2,7 @@
 // given as the only argument) and stays until "終　了".
 
 #include "app/app_state.h"
+#include "app/folder_lock.h"
 #include "app/version.h"
 #include "registry/menu_window.h"
 #include "ui/gui_context.h"
@@ -41,6 +42,13 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments();
     if (args.size() > 1 && QDir(args.at(1)).exists())
         QDir::setCurrent(args.at(1));
+    // One program at a time writes the working folder, the command line included.
+    Result<FolderLock> folderLock = FolderLock::take(QDir::currentPath().toStdString());
+    if (!folderLock) {
+        prompter.show({folderLock.error().message, kAppTitle, Icon::Warning, Buttons::Ok});
+        return 0;
+    }
+    folderLock->removeStaleTemporaries();
 
     AppState state;
     state.CurrentYear = QDate::currentDate().year();

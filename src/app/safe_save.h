@@ -15,7 +15,8 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes);
 // Whole file as bytes; an error when it does not exist or cannot be read.
 Result<std::string> readFileBytes(const std::string& path);
 bool fileExists(const std::string& path);
-// Copies `path` to `path + ".bak"` (or ".bak2", ... when that exists) and returns the copy's path.
+// Copies `path` to `path + ".bak"` (or ".bak2", ... when that name is taken) and returns the
+// copy's path; when the newest copy already holds the same bytes, that copy is returned instead.
 Result<std::string> keepDamagedCopy(const std::string& path);
 
 } // namespace wattorio

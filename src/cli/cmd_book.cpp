@@ -84,6 +84,8 @@ int book(CliContext& ctx, const Args& args) {
 }
 
 int calendar(CliContext& ctx, const Args& args) {
+    if (!lockWorkingFolder(ctx))
+        return 1;
     if (!selectSite(ctx, args))
         return 1;
     const std::string yearText = args.get("year").value_or("");

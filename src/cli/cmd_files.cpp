@@ -65,6 +65,8 @@ int finish(CliContext& ctx, const registry::FileOpResult& r, const std::string& 
 }
 
 int copySite(CliContext& ctx, const Args& args) {
+    if (!lockWorkingFolder(ctx))
+        return 1;
     registry::MenuForm form(ctx.state);
     if (!startAndSelect(ctx, args, form))
         return 1;
@@ -97,6 +99,8 @@ int exportSite(CliContext& ctx, const Args& args) {
 }
 
 int importSite(CliContext& ctx, const Args& args) {
+    if (!lockWorkingFolder(ctx))
+        return 1;
     std::optional<std::string> from = args.get("from");
     if (!from) {
         ctx.err << "--from FILE_Wattorio_M.dat を指定してください。\n";

@@ -21,7 +21,7 @@ namespace {
 // Selects the site and loads its year book into the tables, as "選　択" and the book's opening do:
 // a missing file gives a new book; a damaged one is refused so that no save can replace it.
 bool openYearBook(CliContext& ctx, const Args& args) {
-    if (!selectSite(ctx, args))
+    if (!lockWorkingFolder(ctx) || !selectSite(ctx, args))
         return false;
     AppState& s = ctx.state;
     s.SiteDataPath = registry::Fail_Name_Set(s.AppDir, s.SiteTable[static_cast<int>(s.SiteRow)][0], 1);

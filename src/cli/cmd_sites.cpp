@@ -36,6 +36,8 @@ int sites(CliContext& ctx, const Args& args) {
 }
 
 int addSite(CliContext& ctx, const Args& args) {
+    if (!lockWorkingFolder(ctx))
+        return 1;
     registry::MenuForm form(ctx.state);
     if (std::optional<Message> problem = form.startUp(ctx.state.AppDir))
         ctx.err << problem->text << "\n";

@@ -37,6 +37,17 @@ const std::map<std::string, CommandInfo>& commands() {
     return table();
 }
 
+bool lockWorkingFolder(CliContext& context) {
+    Result<FolderLock> lock = FolderLock::take(context.state.AppDir);
+    if (!lock) {
+        context.err << lock.error().message << "\n";
+        return false;
+    }
+    context.lock = std::move(*lock);
+    context.lock.removeStaleTemporaries();
+    return true;
+}
+
 bool loadWorkingFolder(CliContext& context) {
     registry::MenuForm form(context.state);
     std::optional<Message> problem = form.startUp(context.state.AppDir);

@@ -2,6 +2,7 @@
 // wattorio-cli subcommands. Each cmd_*.cpp registers its commands with a static CommandRegistrar.
 
 #include "app/app_state.h"
+#include "app/folder_lock.h"
 #include "app/message.h"
 
 #include <functional>
@@ -28,6 +29,8 @@ struct CliContext {
     AppState& state;
     std::ostream& out;
     std::ostream& err;
+    // The working folder's lock, once a writing command has taken it.
+    FolderLock lock;
 };
 
 // Exit status: 0 success, 1 bad usage or failure, 2 refused by the program's own checks.
@@ -46,6 +49,11 @@ public:
 };
 
 const std::map<std::string, CommandInfo>& commands();
+
+// Every command that writes into the working folder calls this first, before it reads anything
+// it will change: it takes the folder's lock for the rest of the run (and clears temporaries a
+// crash left behind). False, with the message on standard error, when another program holds it.
+bool lockWorkingFolder(CliContext& context);
 
 // Loads the registry of state.AppDir (start-up without windows); prints what it set aside.
 bool loadWorkingFolder(CliContext& context);

@@ -97,6 +97,6 @@ int main(int argc, char** argv) {
     if (state.AppDir.back() != '/')
         state.AppDir += '/';
     state.CurrentYear = currentYear();
-    CliContext context{state, std::cout, std::cerr};
+    CliContext context{state, std::cout, std::cerr, {}};
     return info.run(context, args);
 }

@@ -1,6 +1,7 @@
 #include "registry/file_panel_window.h"
 
 #include "app/version.h"
+#include "registry/menu_window.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -219,6 +220,8 @@ void FilePanel::Command8_Click() {
 }
 
 void FilePanel::Command9_Click() {
+    if (refusedWhileBookOpen(context_, "読込み"))
+        return;
     FileOpResult r;
     {
         Hourglass wait;

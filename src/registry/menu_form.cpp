@@ -42,8 +42,19 @@ std::optional<Message> nameProblem(const std::string& name, bool forAdd) {
         return inputError("名称に 　\"　 が含まれていますので削除ください。");
     if (contains(name, "/") || contains(name, "\\"))
         return inputError("名称に 　/　\\　 が含まれていますので削除ください。");
-    if (!representableInCp932(name))
+    if (!representableInCp932(name) || !storedFieldProblem(name).empty())
         return inputError("名称に保存できない文字が含まれていますので変更ください。");
+    return std::nullopt;
+}
+
+std::optional<Message> fieldsProblem(const MenuForm& form) {
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"電力計の倍率", &form.multiplier}, {"契約電力", &form.contract}, {"年間力率", &form.powerFactor}};
+    for (const auto& [label, text] : fields)
+        if (!storedFieldProblem(*text).empty() || !representableInCp932(*text))
+            return inputError(
+                std::string(label) +
+                "に保存できない文字（\"、改行、制御文字など）が含まれていますので削除ください。");
     return std::nullopt;
 }
 
@@ -79,6 +90,7 @@ std::optional<Message> MenuForm::startUp(const std::string& currentDir) {
                             !std::filesystem::exists(state_.AppDir + kRegistryFile);
     Loaded loaded = loadRegistry(state_);
     nextSiteRow_ = loaded.nextSiteRow;
+    saveBlocked_ = loaded.report.saveBlocked;
     Grd_Set();
     // The first start in a folder goes the recovery way: empty list, no book kind chosen.
     if (!firstStart)
@@ -142,6 +154,10 @@ void MenuForm::Grd_Set() {
 }
 
 std::optional<Message> MenuForm::Data_Save() {
+    if (saveBlocked_)
+        return Message{"物件の登録ファイルが壊れていて控えも作れなかったため、書き換えません。\n"
+                       "空き容量や作業フォルダーを確かめてから、もう一度起動してください。",
+                       "保存エラー", Icon::Critical, Buttons::Ok};
     if (Status s = saveRegistry(state_, nextSiteRow_); !s)
         return Message{s.error().message, "保存エラー", Icon::Critical, Buttons::Ok};
     return std::nullopt;
@@ -153,6 +169,8 @@ Message MenuForm::add() {
     if (name.empty())
         return inputError("名称を入力してください。");
     if (std::optional<Message> m = nameProblem(name, true))
+        return *m;
+    if (std::optional<Message> m = fieldsProblem(*this))
         return *m;
     const double mult = val(multiplier);
     if (mult == 0)
@@ -173,14 +191,18 @@ Message MenuForm::add() {
         return inputError("年間力率は １ ～ 100 の範囲で入力してください。");
     if (state_.UtilityNo < 1)
         return inputError("電力会社を選択してください。");
+    // A serial whose files are still there (left by a crash or an unregistered copy) is passed over.
+    const std::optional<int> serial = freeSerial(state_, static_cast<int>(nextSiteRow_));
+    if (!serial)
+        return inputError(serialsExhausted());
 
     const int r = static_cast<int>(nextSiteRow_);
     const SiteRecord before = state_.SiteTable[r];
-    const float serialBefore = state_.SaihanValue;
-    state_.SiteTable[r] = {serialText(state_.SaihanValue), name, multiplier, contract, powerFactor,
-                           numberText(state_.UtilityNo),   "",   "",         ""};
+    const int serialBefore = state_.SaihanValue;
+    state_.SiteTable[r] = {serialText(*serial),          name, multiplier, contract, powerFactor,
+                           numberText(state_.UtilityNo), "",   "",         ""};
     nextSiteRow_ += 1;
-    state_.SaihanValue += 1;
+    state_.SaihanValue = *serial + 1;
     if (std::optional<Message> failed = Data_Save()) {
         nextSiteRow_ -= 1;
         state_.SaihanValue = serialBefore;
@@ -201,6 +223,8 @@ std::optional<Message> MenuForm::change() {
     if (!hasSite(state_.SiteRow))
         return std::nullopt;
     if (std::optional<Message> m = nameProblem(name, false))
+        return m;
+    if (std::optional<Message> m = fieldsProblem(*this))
         return m;
     const int r = static_cast<int>(state_.SiteRow);
     const SiteRecord before = state_.SiteTable[r];
@@ -242,12 +266,12 @@ std::optional<Message> MenuForm::remove(Prompter& prompter) {
         nextSiteRow_ = nextBefore;
         return failed;
     }
-    state_.SiteDataPath = Fail_Name_Set(state_.AppDir, serial, 1);
-    removeQuietly(state_.SiteDataPath);
-    state_.SiteDataPath = Fail_Name_Set(state_.AppDir, serial, 2);
-    removeQuietly(state_.SiteDataPath);
-    removeQuietly(state_.agPath());
-    removeQuietly(state_.agResultsPath());
+    // The site's files go by its own serial; the path of an open book is left alone.
+    if (const std::string year = Fail_Name_Set(state_.AppDir, serial, 1); !year.empty()) {
+        const std::string stem = year.substr(0, year.size() - 6);
+        for (const char* suffix : {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat"})
+            removeQuietly(stem + suffix);
+    }
 
     state_.SiteRow = 0;
     Grd_Set();
@@ -256,8 +280,16 @@ std::optional<Message> MenuForm::remove(Prompter& prompter) {
     return std::nullopt;
 }
 
-Message MenuForm::bookAlreadyOpen() {
-    return {"開いている物件のデータ画面を「終　了」で閉じてから選択してください。", "選択エラー", Icon::Question,
+Message MenuForm::bookAlreadyOpen(const std::string& action) {
+    static const std::pair<const char*, const char*> kWording[] = {{"選択", "選択してください。"},
+                                                                   {"削除", "削除してください。"},
+                                                                   {"変更", "変更してください。"},
+                                                                   {"読込み", "読み込んでください。"}};
+    std::string ending = "操作してください。";
+    for (const auto& [name, text] : kWording)
+        if (action == name)
+            ending = text;
+    return {"開いている物件のデータ画面を「終　了」で閉じてから" + ending, action + "エラー", Icon::Question,
             Buttons::Ok};
 }
 
@@ -267,8 +299,11 @@ std::optional<std::string> MenuForm::select() {
     const int mode = static_cast<int>(bookMode_);
     if (mode != 1 && mode != 2)
         return std::nullopt;
-    state_.SiteDataPath =
+    const std::string path =
         Fail_Name_Set(state_.AppDir, state_.SiteTable[static_cast<int>(state_.SiteRow)][0], mode);
+    if (path.empty())
+        return std::nullopt;
+    state_.SiteDataPath = path;
     return std::string(mode == 1 ? "Mainichi" : "Nenkan");
 }
 

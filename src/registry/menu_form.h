@@ -60,9 +60,10 @@ public:
     // or nothing.
     std::optional<std::string> select();
 
-    // One book is worked on at a time (both books share the book tables): selecting while a book
-    // window is open is refused with this message.
-    static Message bookAlreadyOpen();
+    // One book is worked on at a time (both books share the book tables): selecting, deleting,
+    // changing or reading in a site ("選択", "削除", "変更", "読込み") while a book window is open is
+    // refused with this message, so an open book never ends up saved under another site.
+    static Message bookAlreadyOpen(const std::string& action = "選択");
 
     // Grd_Set: refills the list from the table.
     void Grd_Set();
@@ -85,10 +86,15 @@ private:
     float bookMode_ = 0;
     float nextSiteRow_ = 1;
     bool siteButtonsEnabled_ = false;
+    // The registry was damaged and could not be copied aside: it is not rewritten in this run.
+    bool saveBlocked_ = false;
 };
 
 // Names become file names when sites are written out, and the file format has no escape for a
 // double quote: these are refused along with "," and ".".
 std::optional<Message> nameProblem(const std::string& name, bool forAdd);
+// The other stored fields (multiplier, contract power, power factor) take no double quote, line
+// break or control character either: each would break the registry file's records.
+std::optional<Message> fieldsProblem(const MenuForm& form);
 
 } // namespace wattorio::registry

@@ -211,15 +211,21 @@ void MenuWindow::takeFields() {
     form_.powerFactor = text4_->text().toStdString();
 }
 
-void MenuWindow::Command1_Click() {
+bool refusedWhileBookOpen(ui::GuiContext& context, const std::string& action) {
     for (const char* book : {"Mainichi", "Nenkan"}) {
-        if (QWidget* open = context_.window(book)) {
-            showMessage(MenuForm::bookAlreadyOpen());
+        if (QWidget* open = context.window(book)) {
+            context.prompter.show(MenuForm::bookAlreadyOpen(action));
             open->raise();
             open->activateWindow();
-            return;
+            return true;
         }
     }
+    return false;
+}
+
+void MenuWindow::Command1_Click() {
+    if (refusedWhileBookOpen(context_, "選択"))
+        return;
     if (std::optional<std::string> window = form_.select())
         ui::showWindow(context_, *window);
 }
@@ -232,6 +238,8 @@ void MenuWindow::Command2_Click() {
 }
 
 void MenuWindow::Command3_Click() {
+    if (refusedWhileBookOpen(context_, "変更"))
+        return;
     takeFields();
     std::optional<Message> m = form_.change();
     refreshFields();
@@ -240,6 +248,8 @@ void MenuWindow::Command3_Click() {
 }
 
 void MenuWindow::Command4_Click() {
+    if (refusedWhileBookOpen(context_, "削除"))
+        return;
     std::optional<Message> m = form_.remove(context_.prompter);
     refreshFields();
     if (m)

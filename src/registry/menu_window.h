@@ -22,6 +22,11 @@ namespace wattorio::registry {
 
 class FilePanel;
 
+// While a book window is open the registry rows it depends on stay as they are: selecting,
+// changing, deleting or reading in a site is refused with a message and the book is brought to
+// the front. True when the action was refused.
+bool refusedWhileBookOpen(ui::GuiContext& context, const std::string& action);
+
 class MenuWindow : public QWidget {
     Q_OBJECT
 public:

@@ -6,7 +6,9 @@
 #include "app/sjis.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
 
 namespace wattorio::registry {
 
@@ -14,6 +16,7 @@ namespace {
 
 // A stored field longer than this is not a site's text but damage (a stray binary or a run-on line).
 constexpr std::size_t kMaxFieldBytes = 1000;
+constexpr std::array<const char*, 4> kSiteFileSuffixes = {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat"};
 
 bool validUtf8(std::string_view s) {
     std::size_t i = 0;
@@ -30,32 +33,59 @@ bool validUtf8(std::string_view s) {
     return true;
 }
 
-// The file's text: Shift_JIS as written by the program; a file saved as UTF-8 by another tool is
-// taken as such.
+// The file's text. The program writes Shift_JIS, and Shift_JIS is taken whenever the bytes are
+// valid Shift_JIS: half-width katakana in Shift_JIS are often valid UTF-8 as well. A file with a
+// UTF-8 byte-order mark, or one that is no Shift_JIS but valid UTF-8, was saved by another tool
+// and is read as UTF-8 (and reported, since the next save writes it back as Shift_JIS).
 std::string decodeRegistryText(const std::string& bytes, bool& clean) {
-    // Japanese Shift_JIS text almost never forms valid UTF-8 with multi-byte characters, while UTF-8
-    // text often decodes as (wrong) Shift_JIS: look for UTF-8 first.
-    const bool hasHighBytes = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-    if (hasHighBytes && validUtf8(bytes)) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (std::string_view(bytes).substr(0, kBom.size()) == kBom && validUtf8(bytes)) {
         clean = false;
-        return bytes;
+        return bytes.substr(kBom.size());
     }
     Decoded d = fromCp932(bytes);
-    if (d.clean) {
-        clean = true;
-        return std::move(d.text);
-    }
-    clean = false;
+    clean = d.clean;
+    if (!d.clean && validUtf8(bytes))
+        return bytes;
     return std::move(d.text);
 }
 
-float highestSerial(const AppState& state, int nextRow) {
-    float high = 0;
-    for (int r = 1; r < nextRow; ++r) {
-        const double v = val(state.SiteTable[r][0]);
-        if (std::isfinite(v) && v > high)
-            high = static_cast<float>(v);
-    }
+bool hasControl(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+// One line of Mt_Menu.dat: a quoted field ("text"), or a bare one without quotes or commas.
+// Nothing for a line that is neither (a quote lost to damage, several fields, stray bytes).
+std::optional<std::string> lineField(std::string_view line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+        line.remove_suffix(1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+        line = line.substr(1, line.size() - 2);
+    else if (line.find(',') != std::string_view::npos)
+        return std::nullopt;
+    if (line.find('"') != std::string_view::npos || hasControl(line) || line.size() > kMaxFieldBytes)
+        return std::nullopt;
+    return std::string(line);
+}
+
+int serialValue(const std::string& serial) {
+    int v = 0;
+    for (char c : serial)
+        if (c >= '0' && c <= '9')
+            v = v * 10 + (c - '0');
+    return v;
+}
+
+int highestSerial(const AppState& state, int nextRow) {
+    int high = 0;
+    for (int r = 1; r < nextRow; ++r)
+        if (isSerial(state.SiteTable[r][0]))
+            high = std::max(high, serialValue(state.SiteTable[r][0]));
     return high;
 }
 
@@ -65,27 +95,138 @@ void appendProblem(LoadReport& report, const std::string& line) {
     report.problems += line;
 }
 
-} // namespace
-
-std::string Fail_Name_Set(const std::string& appDir, const std::string& serial, int kind) {
-    std::string trimmed = serial;
-    trimmed.erase(0, trimmed.find_first_not_of(' '));
-    trimmed.erase(trimmed.find_last_not_of(' ') + 1);
-    const std::string t = "00000000" + trimmed;
-    const std::string suffix = kind == 2 ? "_W.dat" : "_Y.dat";
-    // A serial of more than six digits is used whole.
-    const std::string stem = trimmed.size() <= 6 ? t.substr(t.size() - 6) : trimmed;
-    return appDir + stem + suffix;
+// Keeps a copy of a damaged file; when none can be made the file must stay as it is.
+void keepCopy(LoadReport& report, const std::string& path) {
+    Result<std::string> copy = keepDamagedCopy(path);
+    if (copy) {
+        report.backups.push_back(*copy);
+        return;
+    }
+    appendProblem(report,
+                  copy.error().message + "\n控えを作れないため、この実行中は登録ファイルを書き換えません。");
+    report.saveBlocked = true;
 }
 
-std::string serialText(float saihanValue) {
-    return " " + numberText(saihanValue);
+// Reads the records of Mt_Menu.dat line by line. A record is nine good lines, the first a serial
+// not used before. After a bad record reading goes on at the next line that starts a record the
+// way the program writes them (a blank before the digits), so one damaged byte costs one site.
+// (A record whose other fields look like such a start, as a name " 12" would, is set aside too:
+// the copy keeps it, and nothing is registered out of step.)
+int readRecords(const std::string& text, AppState& state, int& setAside, bool& incomplete) {
+    std::vector<std::optional<std::string>> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        if (line.find_first_not_of(" \t\r\x1A") == std::string_view::npos)
+            continue; // blank lines and an end-of-file mark are no fields
+        lines.push_back(lineField(line));
+    }
+    auto startsRecord = [&](std::size_t i) {
+        return lines[i] && isSerial(*lines[i]) && (*lines[i])[0] == ' ';
+    };
+    std::vector<int> used;
+    int nextRow = 1;
+    std::size_t i = 0;
+    while (i < lines.size()) {
+        if (i + kSiteFields > lines.size()) {
+            incomplete = true;
+            break;
+        }
+        // A record that holds the start of the next one has lost a line.
+        bool good = lines[i] && isSerial(*lines[i]);
+        for (std::size_t c = 1; c < kSiteFields && good; ++c)
+            good = lines[i + c].has_value() && !startsRecord(i + c);
+        const int serial = good ? serialValue(*lines[i]) : 0;
+        good = good && std::find(used.begin(), used.end(), serial) == used.end();
+        if (!good) {
+            ++setAside;
+            do
+                ++i;
+            while (i < lines.size() && !startsRecord(i));
+            continue;
+        }
+        if (nextRow > kMaxSites) {
+            ++setAside;
+        } else {
+            used.push_back(serial);
+            for (int c = 0; c < kSiteFields; ++c)
+                state.SiteTable[nextRow][c] = std::move(*lines[i + static_cast<std::size_t>(c)]);
+            ++nextRow;
+        }
+        i += kSiteFields;
+    }
+    return nextRow;
+}
+
+} // namespace
+
+bool isSerial(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return false;
+    const std::size_t digits = text.size() - first;
+    return digits >= 1 && digits <= 6 &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(first), text.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string Fail_Name_Set(const std::string& appDir, const std::string& serial, int kind) {
+    if (!isSerial(serial))
+        return "";
+    const std::string digits = serial.substr(serial.find_first_not_of(' '));
+    const std::string suffix = kind == 2 ? "_W.dat" : "_Y.dat";
+    return appDir + std::string(6 - digits.size(), '0') + digits + suffix;
+}
+
+std::string serialText(int serial) {
+    return " " + std::to_string(serial);
+}
+
+std::string storedFieldProblem(const std::string& text) {
+    if (text.find('"') != std::string::npos)
+        return "\"";
+    if (text.find('\r') != std::string::npos || text.find('\n') != std::string::npos)
+        return "改行";
+    if (hasControl(text))
+        return "制御文字";
+    if (text.size() > kMaxFieldBytes)
+        return "長すぎる文字列";
+    return "";
+}
+
+std::optional<int> freeSerial(const AppState& state, int nextRow) {
+    for (int serial = std::max(state.SaihanValue, 1); serial <= kMaxSerial; ++serial) {
+        const std::string stem = Fail_Name_Set(state.AppDir, serialText(serial), 1);
+        const std::string base = stem.substr(0, stem.size() - 6);
+        bool taken = false;
+        for (const char* suffix : kSiteFileSuffixes) {
+            std::error_code ec;
+            taken = taken || std::filesystem::symlink_status(base + suffix, ec).type() !=
+                                 std::filesystem::file_type::not_found;
+        }
+        for (int r = 1; r < nextRow && !taken; ++r)
+            taken = isSerial(state.SiteTable[r][0]) && serialValue(state.SiteTable[r][0]) == serial;
+        if (!taken)
+            return serial;
+    }
+    return std::nullopt;
+}
+
+std::string serialsExhausted() {
+    return "物件の番号が上限の " + std::to_string(kMaxSerial) + " に達しましたので、これ以上登録できません。";
 }
 
 Result<std::string> recordBytes(const SiteRecord& record) {
     ListWriter w;
-    for (const std::string& field : record)
+    for (const std::string& field : record) {
+        if (std::string why = storedFieldProblem(field); !why.empty())
+            return Error{"保存できない文字（" + why + "）を含む項目があります: " + field};
         w.writeString(field);
+    }
     return w.bytes();
 }
 
@@ -104,14 +245,15 @@ Loaded loadRegistry(AppState& state) {
         return result; // the first start in this folder
 
     bool serialRead = false;
-    float storedSerial = 1;
+    int storedSerial = 1;
     if (haveSerial) {
         Result<std::string> bytes = readFileBytes(serialPath);
         if (bytes) {
             ListReader reader = ListReader::fromBytes(*bytes);
             Result<double> n = reader.nextNumber();
-            if (n && std::isfinite(*n) && *n >= 1 && *n < 1e7) {
-                storedSerial = static_cast<float>(std::floor(*n));
+            // The counter may stand one past the last serial.
+            if (n && std::isfinite(*n) && *n >= 1 && *n <= kMaxSerial + 1) {
+                storedSerial = static_cast<int>(std::floor(*n));
                 serialRead = true;
             }
         }
@@ -130,7 +272,7 @@ Loaded loadRegistry(AppState& state) {
             menuDamaged = true;
         } else {
             bool clean = true;
-            ListReader reader(decodeRegistryText(*bytes, clean));
+            const std::string text = decodeRegistryText(*bytes, clean);
             if (!clean) {
                 appendProblem(report,
                               std::string(kRegistryFile) + " は Shift_JIS で書かれていませんでした。");
@@ -138,31 +280,7 @@ Loaded loadRegistry(AppState& state) {
             }
             int setAside = 0;
             bool incomplete = false;
-            while (!reader.atEnd()) {
-                SiteRecord record;
-                bool complete = true;
-                for (int c = 0; c < kSiteFields; ++c) {
-                    Result<ListField> f = reader.next();
-                    if (!f) {
-                        complete = false;
-                        break;
-                    }
-                    record[c] = std::move(f->text);
-                }
-                if (!complete) {
-                    incomplete = true;
-                    break;
-                }
-                const bool sane = std::all_of(record.begin(), record.end(), [](const std::string& f) {
-                    return f.size() <= kMaxFieldBytes && f.find('\0') == std::string::npos;
-                });
-                if (!sane || nextRow > kMaxSites) {
-                    ++setAside;
-                    continue;
-                }
-                state.SiteTable[nextRow] = std::move(record);
-                ++nextRow;
-            }
+            nextRow = readRecords(text, state, setAside, incomplete);
             if (incomplete) {
                 appendProblem(report, std::string(kRegistryFile) + " の最後の登録が途中で切れていました。");
                 menuDamaged = true;
@@ -178,16 +296,10 @@ Loaded loadRegistry(AppState& state) {
         appendProblem(report, std::string(kRegistryFile) + " が見つかりません。");
     }
 
-    if (menuDamaged) {
-        Result<std::string> copy = keepDamagedCopy(menuPath);
-        if (copy)
-            report.backups.push_back(*copy);
-    }
-    if (haveSerial && !serialRead) {
-        Result<std::string> copy = keepDamagedCopy(serialPath);
-        if (copy)
-            report.backups.push_back(*copy);
-    }
+    if (menuDamaged && haveMenu)
+        keepCopy(report, menuPath);
+    if (haveSerial && !serialRead)
+        keepCopy(report, serialPath);
 
     // The counter must stay above every serial in use, or a new site would take over the files
     // of an existing one.
@@ -198,18 +310,24 @@ Loaded loadRegistry(AppState& state) {
 }
 
 Status saveRegistry(const AppState& state, float nextSiteRow) {
-    ListWriter serial;
-    serial.writeNumber(state.SaihanValue);
-    Result<std::string> serialBytes = serial.bytes();
+    // The counter as a plain whole number ("100000", never "1E+05"), in the file's line form.
+    const std::string serialBytes = std::to_string(state.SaihanValue) + "\r\n";
     ListWriter menu;
     const int last = std::min(static_cast<int>(nextSiteRow), kMaxSiteRows);
-    for (int r = 1; r < last; ++r)
-        for (const std::string& field : state.SiteTable[r])
+    for (int r = 1; r < last; ++r) {
+        const SiteRecord& site = state.SiteTable[r];
+        if (!isSerial(site[0]))
+            return Error{"物件の番号が正しくありません: " + site[0]};
+        for (const std::string& field : site) {
+            if (std::string why = storedFieldProblem(field); !why.empty())
+                return Error{"保存できない文字（" + why + "）を含む項目があります: " + field};
             menu.writeString(field);
+        }
+    }
     Result<std::string> menuBytes = menu.bytes();
     if (!menuBytes)
         return menuBytes.error();
-    if (Status s = saveFileAtomically(state.AppDir + kSerialFile, *serialBytes); !s)
+    if (Status s = saveFileAtomically(state.AppDir + kSerialFile, serialBytes); !s)
         return s;
     return saveFileAtomically(state.AppDir + kRegistryFile, *menuBytes);
 }

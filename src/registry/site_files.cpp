@@ -22,8 +22,6 @@ constexpr std::array<const char*, 4> kDataSuffixes = {kYearSuffix, kTenDaySuffix
 constexpr std::uintmax_t kMaxRecordBytes = 64 * 1024;
 // The largest data file a transfer set may bring (a year book is a few hundred kilobytes).
 constexpr std::uintmax_t kMaxDataFileBytes = 64 * 1024 * 1024;
-// How far past the counter a new serial is looked for when files of orphaned serials are in the way.
-constexpr int kSerialSearch = 100000;
 
 const char* const kReadInTitle = "読込みエラー";
 
@@ -100,31 +98,12 @@ private:
     std::vector<std::string> written_;
 };
 
-// The first serial from the counter on whose files are all free and which no registered site
-// uses. A file of a serial that no site holds (left behind by a failed delete, or from before
-// the registry was recovered) is kept and its serial passed over.
-std::optional<float> freeSerial(const MenuForm& form, const AppState& state) {
-    float serial = state.SaihanValue;
-    const int last = static_cast<int>(form.nextSiteRow());
-    for (int tries = 0; tries < kSerialSearch; ++tries, serial += 1) {
-        const std::string stem = siteStem(serialText(serial));
-        bool taken = false;
-        for (const char* suffix : kDataSuffixes)
-            taken = taken || occupied(state.AppDir + stem + suffix);
-        for (int r = 1; r < last && !taken; ++r)
-            taken = siteStem(state.SiteTable[r][0]) == stem;
-        if (!taken)
-            return serial;
-    }
-    return std::nullopt;
-}
-
 // Puts `record` into the next free row with the new serial, advances the counter and saves the
 // registry; on a failed save everything is as before and the save's message comes back.
-std::optional<Message> registerSite(MenuForm& form, SiteRecord record, float serial) {
+std::optional<Message> registerSite(MenuForm& form, SiteRecord record, int serial) {
     AppState& state = form.state();
     const float nextBefore = form.nextSiteRow();
-    const float serialBefore = state.SaihanValue;
+    const int serialBefore = state.SaihanValue;
     const int row = static_cast<int>(nextBefore);
     const SiteRecord rowBefore = state.SiteTable[row];
     record[0] = serialText(serial);
@@ -223,7 +202,7 @@ bool sameFolder(const std::string& a, const std::string& b) {
 
 std::string siteStem(const std::string& serial) {
     const std::string path = Fail_Name_Set("", serial, 1);
-    return path.substr(0, path.size() - 6);
+    return path.empty() ? path : path.substr(0, path.size() - 6);
 }
 
 std::string transferNameProblem(const std::string& name) {
@@ -251,10 +230,12 @@ FileOpResult copySite(MenuForm& form) {
     if (std::optional<Message> full = fullRegistry(form))
         return {Outcome::Refused, full};
 
-    const std::optional<float> serial = freeSerial(form, state);
+    const std::optional<int> serial = freeSerial(state, static_cast<int>(form.nextSiteRow()));
     if (!serial)
-        return {Outcome::Failed, failure("新しい物件の番号を決められませんでした。", "コピーエラー")};
+        return {Outcome::Refused, failure(serialsExhausted(), "コピーエラー")};
     const SiteRecord& source = state.SiteTable[static_cast<int>(state.SiteRow)];
+    if (!isSerial(source[0]))
+        return {Outcome::Refused, failure("物件の番号が正しくありません: " + source[0], "コピーエラー")};
     const std::string newStem = state.AppDir + siteStem(serialText(*serial));
 
     // The book files and the generator settings travel with the copy; generator results do not.
@@ -311,6 +292,8 @@ FileOpResult writeOut(MenuForm& form, const std::string& folderIn, Prompter& pro
     Result<std::string> record = recordBytes(site);
     if (!record)
         return {Outcome::Failed, failure(record.error().message, "書出しエラー")};
+    if (!isSerial(site[0]))
+        return {Outcome::Refused, failure("物件の番号が正しくありません: " + site[0], "書出しエラー")};
     const std::string fromStem = state.AppDir + siteStem(site[0]);
     std::vector<Source> files;
     for (const char* suffix : kDataSuffixes) {
@@ -394,9 +377,9 @@ FileOpResult readIn(MenuForm& form, const std::string& folderIn, const std::stri
         found.emplace_back(suffix, std::move(*bytes));
     }
 
-    const std::optional<float> serial = freeSerial(form, state);
+    const std::optional<int> serial = freeSerial(state, static_cast<int>(form.nextSiteRow()));
     if (!serial)
-        return {Outcome::Failed, failure("新しい物件の番号を決められませんでした。" + nothing, kReadInTitle)};
+        return {Outcome::Refused, failure(serialsExhausted() + nothing, kReadInTitle)};
     const std::string newStem = state.AppDir + siteStem(serialText(*serial));
     NewFiles written;
     for (const auto& [suffix, bytes] : found) {

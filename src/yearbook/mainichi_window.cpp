@@ -79,7 +79,8 @@ void setTextIfChanged(QLineEdit* e, const std::string& text) {
 } // namespace
 
 MainichiWindow::MainichiWindow(ui::GuiContext& context, QWidget* parent)
-    : QWidget(parent), context_(context), form_(context.state, context.prompter) {
+    : QWidget(parent), context_(context), bookPath_(context.state.SiteDataPath),
+      form_(context.state, context.prompter) {
     setObjectName(QStringLiteral("Mainichi"));
     setAttribute(Qt::WA_DeleteOnClose);
     form_.setBusyHook([](bool on) {
@@ -303,6 +304,8 @@ void MainichiWindow::build() {
 }
 
 template <class F> void MainichiWindow::run(F&& operation) {
+    // The book saves where it came from, whatever the main screen did since.
+    context_.state.SiteDataPath = bookPath_;
     operation();
     refresh();
     applyRequests();
@@ -445,6 +448,7 @@ void MainichiWindow::showHeatmap() {
 }
 
 bool MainichiWindow::closeBook() {
+    context_.state.SiteDataPath = bookPath_;
     if (!form_.Command9_Click()) {
         refresh();
         return false;

@@ -51,6 +51,8 @@ private:
     void showHeatmap();
 
     ui::GuiContext& context_;
+    // The book file this window was opened from: every action of the window works on it.
+    std::string bookPath_;
     YearBookForm form_;
     bool closing_ = false;
 

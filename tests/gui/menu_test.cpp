@@ -1,9 +1,11 @@
 // The main screen driven as a user would: typing, the utility box, the buttons and their messages.
 
+#include "app/listwrite.h"
 #include "registry/menu_window.h"
 #include "support/temp_dir.h"
 #include "ui/flex_grid.h"
 #include "ui/prompt.h"
+#include "yearbook/mainichi_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,6 +105,50 @@ private slots:
         QCOMPARE(window.width(), 14300 / 15);
         child<QCheckBox>(window, "Check1")->setChecked(false);
         QCOMPARE(window.width(), narrow);
+    }
+
+    // An open book keeps its site: the main screen refuses to delete, change or read in a site
+    // until it is closed, and the book saves to the file it came from.
+    void siteActionsWaitForTheOpenBook() {
+        test::TempDir dir;
+        ListWriter w;
+        for (int i = 1; i <= 2; ++i)
+            for (const std::string& f : SiteRecord{" " + std::to_string(i), "物件" + std::to_string(i), "1",
+                                                   "100", "90", "1", "", "", ""})
+                w.writeString(f);
+        dir.write("Mt_Menu.dat", *w.bytes());
+        dir.write("W_Saihan.dat", "3\r\n");
+        AppState state;
+        ui::QueuedPrompter prompter;
+        ui::GuiContext context{state, prompter, {}};
+        registry::MenuWindow window(context);
+        context.windows["Menu"] = &window;
+        window.startUp(dir.path());
+        window.show();
+        auto* grid = child<ui::FlexGrid>(window, "MSFlexGrid1");
+        grid->clickCell(2, 1);
+        QTest::mouseClick(child<QPushButton>(window, "Command1"), Qt::LeftButton);
+        auto* book = qobject_cast<yearbook::MainichiWindow*>(context.window("Mainichi"));
+        QVERIFY(book);
+
+        const std::string registry = dir.read("Mt_Menu.dat");
+        grid->clickCell(1, 1);
+        child<QCheckBox>(window, "Check1")->setChecked(true);
+        for (const char* button : {"Command4", "Command3", "Command9", "Command1"}) {
+            prompter.shown.clear();
+            QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
+            QCOMPARE(prompter.shown.size(), std::size_t(1));
+            QVERIFY(prompter.shown[0].text.rfind("開いている物件のデータ画面を「終　了」で閉じてから", 0) ==
+                    0);
+        }
+        QCOMPARE(dir.read("Mt_Menu.dat"), registry);
+
+        state.SiteDataPath = dir.file("000001_W.dat"); // whatever happened on the main screen
+        QTest::mouseClick(book->findChild<QPushButton*>(QStringLiteral("Command5")), Qt::LeftButton);
+        QVERIFY(dir.exists("000002_Y.dat"));
+        QVERIFY(!dir.exists("000001_W.dat"));
+        QTest::mouseClick(book->findChild<QPushButton*>(QStringLiteral("Command9")), Qt::LeftButton);
+        QTRY_VERIFY(!context.window("Mainichi"));
     }
 };
 

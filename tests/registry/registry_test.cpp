@@ -1,4 +1,5 @@
 #include "app/listwrite.h"
+#include "app/sjis.h"
 #include "registry/menu_form.h"
 #include "registry/registry.h"
 #include "support/temp_dir.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 
 using namespace wattorio;
 using namespace wattorio::registry;
@@ -61,8 +63,11 @@ TEST(FailNameSetTest, SixDigitStemAndSuffixByKind) {
     EXPECT_EQ(Fail_Name_Set("/w/", " 1", 1), "/w/000001_Y.dat");
     EXPECT_EQ(Fail_Name_Set("/w/", " 12", 2), "/w/000012_W.dat");
     EXPECT_EQ(Fail_Name_Set("/w/", " 999999", 1), "/w/999999_Y.dat");
-    EXPECT_EQ(Fail_Name_Set("/w/", " 1234567", 1), "/w/1234567_Y.dat");
     EXPECT_EQ(serialText(7), " 7");
+    EXPECT_EQ(serialText(100000), " 100000");
+    // Only a serial names a file: nothing else can reach outside the folder.
+    for (const char* bad : {" 1234567", "", "  ", "../../outside/escaped", " 1a", "第二工場", " -1", " 1.5"})
+        EXPECT_EQ(Fail_Name_Set("/w/", bad, 1), "") << bad;
 }
 
 TEST_F(RegistryTest, FirstStartIsQuietAndEmpty) {
@@ -306,9 +311,9 @@ TEST_F(RegistryTest, EmptyBinaryHugeAndUtf8FilesStartWithoutLoss) {
     }
     {
         ListWriter w;
-        dir.write(
-            kRegistryFile,
-            "\" 1\"\r\n\"東京本社\"\r\n\"1\"\r\n\"100\"\r\n\"90\"\r\n\"1\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n");
+        dir.write(kRegistryFile,
+                  "\xEF\xBB\xBF\" "
+                  "1\"\r\n\"東京本社\"\r\n\"1\"\r\n\"100\"\r\n\"90\"\r\n\"1\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n");
         dir.write(kSerialFile, "2\r\n");
         AppState s;
         MenuForm f(s);
@@ -317,4 +322,176 @@ TEST_F(RegistryTest, EmptyBinaryHugeAndUtf8FilesStartWithoutLoss) {
         EXPECT_EQ(f.nextSiteRow(), 2);
         EXPECT_EQ(s.SiteTable[1][1], "東京本社");
     }
+}
+
+// A field that could end a record early never reaches the file, whichever field it is in.
+TEST_F(RegistryTest, QuotesLineBreaksAndControlsAreRefusedInEveryStoredField) {
+    dir.write(kRegistryFile, registryBytes(1));
+    dir.write(kSerialFile, "2\r\n");
+    start();
+    const std::string before = dir.read(kRegistryFile);
+    const std::string forged =
+        "1\",\"100\",\"90\",\"1\",\"\",\"\",\"\",\"../../outside/escaped\",\"EVIL\",\"1";
+    for (const std::string& bad :
+         {forged, std::string("1\r\n2"), std::string("1\n"), std::string("1\t"), std::string("1\x7F")}) {
+        for (std::string MenuForm::*field :
+             {&MenuForm::name, &MenuForm::multiplier, &MenuForm::contract, &MenuForm::powerFactor}) {
+            form.name = "工場";
+            form.multiplier = "1";
+            form.contract = "100";
+            form.powerFactor = "90";
+            form.chooseUtility(0);
+            form.*field = bad;
+            EXPECT_EQ(form.add().title, "入力エラー") << bad;
+            form.listClick(1);
+            form.*field = bad;
+            const std::optional<Message> changed = form.change();
+            ASSERT_TRUE(changed.has_value());
+            EXPECT_EQ(changed->title, "入力エラー") << bad;
+        }
+    }
+    EXPECT_EQ(dir.read(kRegistryFile), before);
+    // The core save refuses them too, whoever fills the table.
+    state.SiteTable[1][2] = forged;
+    EXPECT_FALSE(saveRegistry(state, 2).ok());
+    EXPECT_EQ(dir.read(kRegistryFile), before);
+}
+
+// Damage inside the file costs the damaged records only; what is registered always has a serial.
+TEST_F(RegistryTest, DamagedRecordsAreSetAsideAndReadingFindsTheNextRecord) {
+    const std::string good = registryBytes(3);
+    auto replaced = [&](const std::string& fromText, const std::string& toText) {
+        std::string from, to, b = good;
+        toCp932(fromText, from);
+        toCp932(toText, to);
+        b.replace(b.find(from), from.size(), to);
+        return b;
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> serials;
+    } cases[] = {
+        {"NUL over a closing quote", replaced("物件1\"", std::string("物件1\0", 8)), {" 2", " 3"}},
+        {"a line lost", replaced("\"物件2\"\r\n", ""), {" 1", " 3"}},
+        {"a forged record in one field",
+         replaced("\"1\"\r\n\"100\"",
+                  "\"1\",\"100\",\"90\",\"1\",\"\",\"\",\"\",\"../x\",\"EVIL\",\"1\"\r\n\"100\""),
+         {" 2", " 3"}},
+        {"a name where the serial is", replaced("\" 2\"", "\"第二工場\""), {" 1", " 3"}},
+        {"a serial used twice", replaced("\" 3\"", "\" 1\""), {" 1", " 2"}},
+        {"a serial of seven digits", replaced("\" 2\"", "\" 1234567\""), {" 1", " 3"}},
+    };
+    for (const auto& c : cases) {
+        test::TempDir d;
+        d.write(kRegistryFile, c.bytes);
+        d.write(kSerialFile, "4\r\n");
+        AppState s;
+        MenuForm f(s);
+        const std::optional<Message> m = f.startUp(d.path());
+        ASSERT_TRUE(m.has_value()) << c.what;
+        EXPECT_NE(m->text.find("件の登録を読み込みませんでした"), std::string::npos) << c.what;
+        std::vector<std::string> serials;
+        for (int r = 1; r < f.nextSiteRow(); ++r)
+            serials.push_back(s.SiteTable[r][0]);
+        EXPECT_EQ(serials, c.serials) << c.what;
+        EXPECT_EQ(d.read("Mt_Menu.dat.bak"), c.bytes) << c.what;
+    }
+}
+
+TEST_F(RegistryTest, ShiftJisIsTakenFirstAndUtf8OnlyWhenItCannotBeShiftJis) {
+    auto oneSite = [](const std::string& nameBytes) {
+        return "\" 1\"\r\n\"" + nameBytes +
+               "\"\r\n\"1\"\r\n\"100\"\r\n\"90\"\r\n\"1\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n";
+    };
+    const struct {
+        std::string bytes;
+        std::string name;
+        bool told;
+    } cases[] = {
+        {oneSite("\xC4\xB3\xCE\xB8"), "ﾄｳﾎｸ", false}, // Shift_JIS half-width katakana, valid UTF-8 too
+        {oneSite("TOHOKU \xC4\xB3\xCE\xB8"), "TOHOKU ﾄｳﾎｸ", false},
+        {oneSite("ﾄｳﾎｸ"), "ﾄｳﾎｸ", true}, // UTF-8 that no Shift_JIS reader accepts
+        {"\xEF\xBB\xBF" + oneSite("本社"), "本社", true},
+    };
+    for (const auto& c : cases) {
+        test::TempDir d;
+        d.write(kRegistryFile, c.bytes);
+        d.write(kSerialFile, "2\r\n");
+        AppState s;
+        MenuForm f(s);
+        EXPECT_EQ(f.startUp(d.path()).has_value(), c.told) << c.name;
+        EXPECT_EQ(s.SiteTable[1][1], c.name);
+        // Every later save works, and a Shift_JIS file is written back as it was.
+        ASSERT_FALSE(f.Data_Save().has_value()) << c.name;
+        if (!c.told) {
+            EXPECT_EQ(d.read(kRegistryFile), c.bytes);
+        }
+    }
+}
+
+TEST_F(RegistryTest, DamageIsCopiedOnceAndNotRewrittenWhenNoCopyCanBeMade) {
+    std::string damaged = registryBytes(2) + "\"broken";
+    dir.write(kRegistryFile, damaged);
+    dir.write(kSerialFile, "3\r\n");
+    for (int run = 0; run < 3; ++run) {
+        AppState s;
+        MenuForm f(s);
+        ASSERT_TRUE(f.startUp(dir.path()).has_value());
+    }
+    EXPECT_TRUE(dir.exists("Mt_Menu.dat.bak"));
+    EXPECT_FALSE(dir.exists("Mt_Menu.dat.bak2"));
+
+    // A dangling link at the copy's name is passed over, never written through.
+    dir.write(kRegistryFile, damaged += "x");
+    std::filesystem::create_symlink(dir.file("elsewhere"), dir.file("Mt_Menu.dat.bak2"));
+    start();
+    EXPECT_FALSE(dir.exists("elsewhere"));
+    EXPECT_EQ(dir.read("Mt_Menu.dat.bak3"), damaged);
+
+    // No name left for a copy: the damaged file stays as it is for the whole run.
+    for (int i = 4; i <= 99; ++i)
+        dir.write("Mt_Menu.dat.bak" + std::to_string(i), "other");
+    dir.write(kRegistryFile, damaged += "y");
+    AppState s;
+    MenuForm f(s);
+    const std::optional<Message> told = f.startUp(dir.path());
+    ASSERT_TRUE(told.has_value());
+    EXPECT_NE(told->text.find("書き換えません"), std::string::npos);
+    f.name = "新";
+    f.multiplier = "1";
+    f.contract = "50";
+    f.powerFactor = "90";
+    f.chooseUtility(0);
+    EXPECT_EQ(f.add().title, "保存エラー");
+    EXPECT_EQ(dir.read(kRegistryFile), damaged);
+    EXPECT_EQ(dir.read(kSerialFile), "3\r\n");
+}
+
+TEST_F(RegistryTest, NewSerialsAreWholeNumbersThatNoFileUsesUpTo999999) {
+    dir.write(kRegistryFile, registryBytes(1));
+    dir.write(kSerialFile, "2\r\n");
+    dir.write("000002_Y.dat", "left by a killed copy");
+    dir.write("000003_Ag.dat", "left too");
+    start();
+    EXPECT_EQ(addSite("新", "1", "50", "90").text, "登録しました。");
+    EXPECT_EQ(state.SiteTable[2][0], " 4");
+    EXPECT_EQ(dir.read("000002_Y.dat"), "left by a killed copy");
+
+    dir.write(kSerialFile, "99999\r\n");
+    start();
+    EXPECT_EQ(addSite("a", "1", "50", "90").text, "登録しました。");
+    EXPECT_EQ(addSite("b", "1", "50", "90").text, "登録しました。");
+    EXPECT_EQ(state.SiteTable[4][0], " 100000");
+    EXPECT_EQ(dir.read(kSerialFile), "100001\r\n");
+    EXPECT_EQ(Fail_Name_Set(dir.path(), state.SiteTable[4][0], 1), dir.file("100000_Y.dat"));
+
+    dir.write(kSerialFile, "999999\r\n");
+    start();
+    EXPECT_EQ(addSite("last", "1", "50", "90").text, "登録しました。");
+    EXPECT_EQ(dir.read(kSerialFile), "1000000\r\n");
+    start();
+    const Message refused = addSite("past", "1", "50", "90");
+    EXPECT_EQ(refused.text, serialsExhausted());
+    EXPECT_EQ(form.nextSiteRow(), 6);
 }

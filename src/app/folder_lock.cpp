@@ -1,0 +1,84 @@
+#include "app/folder_lock.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wattorio {
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(other.fd_), folder_(std::move(other.folder_)) {
+    other.fd_ = -1;
+}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = other.fd_;
+        folder_ = std::move(other.folder_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+Result<FolderLock> FolderLock::take(const std::string& folder) {
+    std::string dir = folder;
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    const std::string path = dir + kFolderLockFile;
+    // The lock file is never removed (removing it would let two programs lock two different
+    // files of one name), and never followed when something else was put at its name.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd < 0)
+        return Error{"作業フォルダーのロックファイルを開けません: " + path + "（" + std::strerror(errno) +
+                     "）"};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error{"作業フォルダーのロックファイルが通常のファイルではありません: " + path};
+    }
+    // flock belongs to this open file: a second lock, even in the same process, is refused.
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        const int why = errno;
+        ::close(fd);
+        if (why == EWOULDBLOCK)
+            return Error{kFolderBusy};
+        return Error{"作業フォルダーをロックできません: " + path + "（" + std::strerror(why) + "）"};
+    }
+    return FolderLock(fd, dir);
+}
+
+int FolderLock::removeStaleTemporaries() const {
+    if (fd_ < 0)
+        return 0;
+    namespace fs = std::filesystem;
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::size_t mark = name.find(kTemporaryMark);
+        if (mark == std::string::npos || mark == 0)
+            continue;
+        // Plain files and links only (a link itself goes, never what it points at).
+        std::error_code typeError;
+        const fs::file_type type = it->symlink_status(typeError).type();
+        if (type != fs::file_type::regular && type != fs::file_type::symlink)
+            continue;
+        if (::unlink(it->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace wattorio

@@ -1,0 +1,44 @@
+#pragma once
+// One program at a time writes a working folder: the window program holds the folder's lock for
+// its whole run, each command-line command that writes holds it while it runs. The lock is a
+// system lock on a file in the folder, so it goes with the process that held it, however that
+// process ended: a lock left by a killed program is simply taken.
+
+#include "app/result.h"
+
+#include <string>
+
+namespace wattorio {
+
+// Marks the temporary of a crash-safe save: "<target>.tmp~<unique part>".
+constexpr const char* kTemporaryMark = ".tmp~";
+// The lock file; a dot name keeps it out of the file panel's list.
+constexpr const char* kFolderLockFile = ".wattorio.lock";
+constexpr const char* kFolderBusy = "ほかのプログラムがこの作業フォルダーを使用中です。";
+
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(FolderLock&& other) noexcept;
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Takes the lock of `folder` without waiting. The error is kFolderBusy when another program
+    // (or another lock in this one) holds it, otherwise it says why the lock file cannot be used.
+    static Result<FolderLock> take(const std::string& folder);
+    bool held() const { return fd_ >= 0; }
+
+    // Removes what a save cut short left in the folder: the temporaries of the crash-safe save
+    // (a name with ".tmp~" after the target's name). Only the holder of the lock may do this, as
+    // nobody else can be saving then. Returns how many were removed.
+    int removeStaleTemporaries() const;
+
+private:
+    FolderLock(int fd, std::string folder) : fd_(fd), folder_(std::move(folder)) {}
+    int fd_ = -1;
+    std::string folder_;
+};
+
+} // namespace wattorio
