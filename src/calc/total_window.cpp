@@ -2,6 +2,7 @@
 
 #include "calc/charts_window.h"
 
+#include "tariffs/user_menus.h"
 #include "ui/flex_grid.h"
 #include "ui/widgets.h"
 
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace wattorio::calc {
@@ -130,6 +132,7 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
     }
     refresh();
     if (loaded_) {
+        reloadUserMenus();
         context_.total = form_.get();
         refreshCharts(context_.tenDay == nullptr);
     }
@@ -245,8 +248,71 @@ QWidget* TotalWindow::buildTabs() {
 
         tabs_->addTab(page, qs(kUtilityNames[static_cast<std::size_t>(utility - 1)]));
     }
+    tabs_->addTab(buildUserMenuTab(), QStringLiteral("自由メニュー"));
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) { form_->SSTab1_Click(tab); });
     return tabs_;
+}
+
+// The user's own menus of User_Menus.csv, of every utility; a click prices one like a list choice.
+QWidget* TotalWindow::buildUserMenuTab() {
+    auto* page = new QWidget(tabs_);
+    page->setObjectName(QStringLiteral("SSTab1_9"));
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(10, 6, 10, 6);
+    box->setSpacing(4);
+    userMenuList_ = new QTableWidget(page);
+    userMenuList_->setObjectName(QStringLiteral("UserMenuList"));
+    const std::vector<std::string>& headings = tariffs::userMenuListHeadings();
+    userMenuList_->setColumnCount(static_cast<int>(headings.size()));
+    QStringList names;
+    for (const std::string& h : headings)
+        names << qs(h);
+    userMenuList_->setHorizontalHeaderLabels(names);
+    userMenuList_->verticalHeader()->setVisible(false);
+    userMenuList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    userMenuList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    userMenuList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    userMenuList_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    userMenuList_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+    userMenuList_->setMinimumHeight(96);
+    connect(userMenuList_, &QTableWidget::cellClicked, this, [this](int row, int) {
+        form_->ApplyUserMenu(row);
+        refresh();
+    });
+    box->addWidget(userMenuList_, 1);
+    auto* bar = new QHBoxLayout;
+    auto* hint = new QLabel(
+        QStringLiteral("作業フォルダーの User_Menus.csv のメニューです。行を選ぶと料金欄に入ります。"), page);
+    bar->addWidget(hint, 1);
+    QPushButton* reload = addButton("CommandUserMenuReload", QStringLiteral("読み直し"), page);
+    QPushButton* edit = addButton("CommandUserMenuEdit", QStringLiteral("自由メニューの編集"), page);
+    bar->addWidget(reload);
+    bar->addWidget(edit);
+    box->addLayout(bar);
+    connect(reload, &QPushButton::clicked, this, [this] { reloadUserMenus(); });
+    connect(edit, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "UserMenuEditor"); });
+    return page;
+}
+
+void TotalWindow::reloadUserMenus(bool tell) {
+    tariffs::UserMenuSet set = tariffs::loadUserMenus(context_.state.AppDir);
+    if (tell && !set.problems.empty())
+        context_.prompter.show(notice(tariffs::userMenuProblemsText(set.problems), "自由メニュー"));
+    form_->setUserMenus(std::move(set.menus));
+    const std::vector<tariffs::UserMenu>& menus = form_->userMenus();
+    const QSignalBlocker block(userMenuList_);
+    userMenuList_->clearContents();
+    userMenuList_->setRowCount(static_cast<int>(menus.size()));
+    for (std::size_t r = 0; r < menus.size(); ++r) {
+        const std::vector<std::string> texts = tariffs::userMenuListTexts(menus[r]);
+        for (std::size_t c = 0; c < texts.size(); ++c) {
+            auto* item = new QTableWidgetItem(qs(texts[c]));
+            if (c >= 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            userMenuList_->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    refresh();
 }
 
 QWidget* TotalWindow::buildRatePanel() {
@@ -477,6 +543,11 @@ void TotalWindow::refresh() {
             const QSignalBlocker block(combo);
             combo->setCurrentIndex(f.comboIndex(list));
         }
+    }
+    // The 自由メニュー tab shows no choice once a catalog menu has been chosen.
+    if (!f.currentUserMenu() && userMenuList_ && !userMenuList_->selectedItems().isEmpty()) {
+        const QSignalBlocker block(userMenuList_);
+        userMenuList_->clearSelection();
     }
     if (tabs_->currentIndex() != f.currentTab()) {
         const QSignalBlocker block(tabs_);

@@ -21,6 +21,7 @@ class QLineEdit;
 class QPrinter;
 class QPushButton;
 class QTabWidget;
+class QTableWidget;
 
 namespace wattorio::ui {
 class FlexGrid;
@@ -58,6 +59,10 @@ public:
     void refreshCharts(bool hourlyBook);
     ResultCharts* charts() const { return charts_; }
 
+    // Reads User_Menus.csv again into the 自由メニュー tab; with `tell`, the lines that cannot be
+    // read are listed in one message.
+    Q_INVOKABLE void reloadUserMenus(bool tell = true);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +73,7 @@ private:
     QWidget* buildYearTable();
     QWidget* buildAnalysis();
     QWidget* buildButtons();
+    QWidget* buildUserMenuTab();
     QLabel* addLabel(std::string_view name, QWidget* parent);
     QLineEdit* addRateBox(std::string_view name, QWidget* parent);
     QPushButton* addButton(const char* name, const QString& caption, QWidget* parent);
@@ -91,6 +97,7 @@ private:
     PrinterFactory printerFactory_;
 
     QTabWidget* tabs_ = nullptr;
+    QTableWidget* userMenuList_ = nullptr;
     std::array<QComboBox*, tariffs::kListCount + 1> combos_{};
     // The form's labels and rate boxes, in TotalForm::controlNames() order.
     std::vector<QLabel*> labels_;

@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(label(w, "Label21"), QString());
 
         auto* tabs = child<QTabWidget>(w, "SSTab1");
-        QCOMPARE(tabs->count(), 9);
+        QCOMPARE(tabs->count(), 10); // nine utilities and 自由メニュー
         QCOMPARE(tabs->currentIndex(), 3);
         QCOMPARE(tabs->tabText(0), QStringLiteral("東京電力"));
         QCOMPARE(tabs->tabText(8), QStringLiteral("北海道電力"));
