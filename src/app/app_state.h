@@ -4,6 +4,7 @@
 // owned by main and passed by reference.
 
 #include <array>
+#include <set>
 #include <string>
 
 namespace wattorio {
@@ -48,6 +49,11 @@ struct AppState {
 
     // The calendar year the year list ends at; main sets it from the clock, tests fix it.
     int CurrentYear = 2026;
+
+    // The folder of the files shipped with the program (the holiday list); "" when not found.
+    std::string DataDir;
+    // Site codes whose annual holiday setting uses the Cabinet Office's holidays, for this run.
+    std::set<std::string> OfficialCalendarSites;
 
     // Registry row of the current site, or nullptr when SiteRow does not point at a registered row.
     const SiteRecord* currentSite() const;

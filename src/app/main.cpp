@@ -7,6 +7,7 @@
 #include "registry/menu_window.h"
 #include "ui/gui_context.h"
 #include "ui/prompt.h"
+#include "yearbook/holiday_list.h"
 
 #include <QApplication>
 #include <QDate>
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
 
     AppState state;
     state.CurrentYear = QDate::currentDate().year();
+    state.DataDir = yearbook::shippedDataDir(QCoreApplication::applicationDirPath().toStdString());
     ui::GuiContext context{state, prompter, {}};
     registry::MenuWindow menu(context);
     context.windows["Menu"] = &menu;

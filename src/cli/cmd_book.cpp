@@ -6,6 +6,7 @@
 #include "registry/registry.h"
 #include "tenday/ten_day_file.h"
 #include "yearbook/calendar.h"
+#include "yearbook/holiday_list.h"
 #include "yearbook/year_book_file.h"
 
 #include <cmath>
@@ -94,7 +95,11 @@ int calendar(CliContext& ctx, const Args& args) {
         ctx.err << "--year には 2000 から " << ctx.state.CurrentYear << " までの年を指定してください。\n";
         return 2;
     }
-    const double first = val(args.get("first-sunday").value_or(""));
+    const bool official = args.has("official");
+    // With the Cabinet Office's holidays the first Sunday comes from the year itself.
+    const double first = official && !args.has("first-sunday")
+                             ? yearbook::firstSundayOf(static_cast<int>(year))
+                             : val(args.get("first-sunday").value_or(""));
     if (first < 1 || first > 7 || first != std::floor(first)) {
         ctx.err << "１月の最初の日曜日の日付を入力してください。\n";
         return 2;
@@ -102,8 +107,25 @@ int calendar(CliContext& ctx, const Args& args) {
     ctx.state.SiteDataPath = bookPath(ctx.state, 1);
     if (!loadYearBookOrNew(ctx))
         return 1;
-    yearbook::setAnnualHolidays(ctx.state.DayMark, static_cast<int>(year), static_cast<int>(first),
-                                args.has("saturdays"));
+    std::string source = "固定の祝日";
+    bool fixed = true;
+    if (official) {
+        const yearbook::HolidaySource list = yearbook::findHolidayList(ctx.state.AppDir, ctx.state.DataDir);
+        if (!list.note.empty())
+            ctx.err << list.note << "\n";
+        const Status set = yearbook::setOfficialHolidays(ctx.state.DayMark, static_cast<int>(year),
+                                                         args.has("saturdays"), list.list);
+        if (set) {
+            fixed = false;
+            source =
+                "内閣府の祝日（" + (list.path.empty() ? std::string("組み込みの一覧") : list.path) + "）";
+        } else {
+            ctx.err << set.error().message << "\n固定の祝日で設定します。\n";
+        }
+    }
+    if (fixed)
+        yearbook::setAnnualHolidays(ctx.state.DayMark, static_cast<int>(year), static_cast<int>(first),
+                                    args.has("saturdays"));
     if (Status saved = yearbook::saveYearBook(ctx.state, ctx.state.SiteDataPath); !saved) {
         ctx.err << saved.error().message << "\n";
         return 1;
@@ -115,7 +137,7 @@ int calendar(CliContext& ctx, const Args& args) {
         saturdays += ctx.state.DayMark[r][0] == yearbook::kSaturday;
     }
     ctx.out << static_cast<int>(year) << "年の休日を設定しました: 休日 " << holidays << " 日、土曜 "
-            << saturdays << " 日（" << ctx.state.SiteDataPath << "）\n";
+            << saturdays << " 日、" << source << "（" << ctx.state.SiteDataPath << "）\n";
     return 0;
 }
 
@@ -123,6 +145,9 @@ CommandRegistrar
     bookCommand("book", {"book --site ROW [--book year|tenday] [--json]   物件の年間データ", book, {"json"}});
 CommandRegistrar calendarCommand(
     "calendar",
-    {"calendar --site ROW --year Y --first-sunday S [--saturdays]   年間休日設定", calendar, {"saturdays"}});
+    {"calendar --site ROW --year Y (--first-sunday S | --official) [--saturdays]   年間休日設定（--official: "
+     "内閣府の祝日）",
+     calendar,
+     {"saturdays", "official"}});
 
 } // namespace

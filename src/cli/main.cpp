@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "cli/command_registry.h"
+#include "yearbook/holiday_list.h"
 
 #include <algorithm>
 #include <chrono>
@@ -97,6 +98,8 @@ int main(int argc, char** argv) {
     if (state.AppDir.back() != '/')
         state.AppDir += '/';
     state.CurrentYear = currentYear();
+    state.DataDir =
+        yearbook::shippedDataDir(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string());
     CliContext context{state, std::cout, std::cerr, {}};
     return info.run(context, args);
 }

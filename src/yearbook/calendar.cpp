@@ -1,5 +1,6 @@
 #include "yearbook/calendar.h"
 
+#include "yearbook/holiday_list.h"
 #include "yearbook/year_book_file.h"
 
 #include <array>
@@ -95,7 +96,9 @@ void setUtilityHolidays(DayMarkTable& marks) {
         mark(marks, row, kHoliday);
 }
 
-void setAnnualHolidays(DayMarkTable& marks, int year, int firstSunday, bool saturdays) {
+namespace {
+// Rows 0..365 cleared, then the Sundays and (when chosen) the Saturdays before them.
+void markWeekends(DayMarkTable& marks, int year, int firstSunday, bool saturdays) {
     const bool leap = Day_Chk(year) == 29;
     for (int r = 0; r <= kYearRows; ++r)
         marks[r][0] = kWeekday;
@@ -117,8 +120,30 @@ void setAnnualHolidays(DayMarkTable& marks, int year, int firstSunday, bool satu
             if (marks[r][0] == kHoliday && !(leap && r == 60))
                 marks[r - 1][0] = kSaturday;
     }
+}
+} // namespace
+
+void setAnnualHolidays(DayMarkTable& marks, int year, int firstSunday, bool saturdays) {
+    markWeekends(marks, year, firstSunday, saturdays);
     Kiyuzitu_Set(marks, year);
     setUtilityHolidays(marks);
+}
+
+int firstSundayOf(int year) {
+    return 1 + (7 - weekdayOf(year, 1, 1)) % 7;
+}
+
+Status setOfficialHolidays(DayMarkTable& marks, int year, bool saturdays, const HolidayList& list) {
+    if (!list.covers(year)) {
+        return Error{"内閣府の祝日の一覧には " + std::to_string(year) + " 年がありません（" +
+                     std::to_string(list.firstYear()) + "〜" + std::to_string(list.lastYear()) + " 年）。"};
+    }
+    markWeekends(marks, year, firstSundayOf(year), saturdays);
+    for (const Holiday& h : list.ofYear(year))
+        if (const int row = bookRowOf(h.month, h.day); row > 0)
+            mark(marks, row, kHoliday);
+    setUtilityHolidays(marks);
+    return Status::success();
 }
 
 } // namespace wattorio::yearbook

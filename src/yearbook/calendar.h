@@ -11,6 +11,7 @@
 // 1-2 May, 30-31 December.
 
 #include "app/app_state.h"
+#include "app/result.h"
 
 namespace wattorio::yearbook {
 
@@ -39,5 +40,15 @@ void setUtilityHolidays(DayMarkTable& marks);
 // January `firstSunday`, 1..7), the Saturdays before them when `saturdays`, the national holidays
 // and the utility holidays, in that order (later ones override earlier ones).
 void setAnnualHolidays(DayMarkTable& marks, int year, int firstSunday, bool saturdays);
+
+class HolidayList;
+
+// The date in January of the year's first Sunday (1..7).
+int firstSundayOf(int year);
+
+// "内閣府の祝日を使う": as setAnnualHolidays, with the first Sunday taken from the year itself and
+// the national, substitute and citizens' holidays of the list instead of the fixed ones. For a
+// year the list does not cover, the marks are left as they were and the result is an error.
+Status setOfficialHolidays(DayMarkTable& marks, int year, bool saturdays, const HolidayList& list);
 
 } // namespace wattorio::yearbook

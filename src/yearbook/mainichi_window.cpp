@@ -238,7 +238,12 @@ void MainichiWindow::build() {
     check1_ = new QCheckBox(qs("土曜日を休日に選択"), calendar);
     check1_->setObjectName(QStringLiteral("Check1"));
     cal->addWidget(check1_, 3, 1, 1, 2);
+    check3_ = new QCheckBox(qs("内閣府の祝日を使う"), calendar);
+    check3_->setObjectName(QStringLiteral("Check3"));
+    check3_->setToolTip(qs("国民の祝日・振替休日・国民の休日を内閣府の一覧（syukujitsu.csv）から設定します"));
+    cal->addWidget(check3_, 4, 0, 1, 3);
     bottom->addWidget(calendar);
+    connect(check3_, &QCheckBox::toggled, this, [this](bool on) { form_.setOfficialCalendar(on); });
     connect(combo1_, &QComboBox::activated, this, [this](int i) { run([&] { form_.Combo1_Click(i); }); });
     connect(combo2_, &QComboBox::activated, this, [this](int i) { form_.combo2Index = i; });
     connect(command13_, &QPushButton::clicked, this, [this] { run([this] { form_.Command13_Click(); }); });
@@ -281,17 +286,20 @@ void MainichiWindow::build() {
     // The book's own buttons.
     auto* buttons = new QVBoxLayout;
     auto* command11 = button(this, "Command11", "ＣＳＶファイル読込");
+    auto* command12 =
+        button(this, "Command12", "インターバルデータ読込", "30 分値などを日付・時刻どおりに読み込みます");
     auto* command7 = button(this, "Command7", "電気代計算");
     auto* command8 = button(this, "Command8", "エクセル起動");
     auto* command5 = button(this, "Command5", "データ書き込み", "データを保存する");
     auto* command9 = button(this, "Command9", "終　了");
-    for (QPushButton* b : {command11, command7, command8, command5, command9}) {
+    for (QPushButton* b : {command11, command12, command7, command8, command5, command9}) {
         b->setMinimumWidth(150);
         buttons->addWidget(b);
     }
     buttons->addStretch(1);
     bottom->addLayout(buttons);
     connect(command11, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "Load_CSV_Option"); });
+    connect(command12, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "IntervalImport"); });
     connect(command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
     connect(command8, &QPushButton::clicked, this, [this] {
         context_.state.ExcelMode = 4;
@@ -347,6 +355,8 @@ void MainichiWindow::refresh() {
     {
         const QSignalBlocker b1(check1_);
         const QSignalBlocker b2(check2_);
+        const QSignalBlocker b3(check3_);
+        check3_->setChecked(form_.officialCalendar());
         check1_->setChecked(form_.check1);
         check2_->setChecked(form_.check2);
     }

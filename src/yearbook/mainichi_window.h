@@ -75,6 +75,7 @@ private:
     QComboBox* combo4_ = nullptr;
     QCheckBox* check1_ = nullptr;
     QCheckBox* check2_ = nullptr;
+    QCheckBox* check3_ = nullptr;
     QPushButton* command13_ = nullptr;
 };
 

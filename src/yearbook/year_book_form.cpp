@@ -4,6 +4,7 @@
 #include "app/safe_save.h"
 #include "app/version.h"
 #include "yearbook/calendar.h"
+#include "yearbook/holiday_list.h"
 #include "yearbook/year_book_file.h"
 
 #include <algorithm>
@@ -161,6 +162,7 @@ std::string YearBookForm::damagedMessage(const std::string& path, const std::str
 
 Status YearBookForm::Data_Load() {
     busy(true);
+    undoCells_.clear();
     label17 = kEnergyCaption;
     const std::string path = state_.SiteDataPath;
     BookFileState outcome = BookFileState::Missing;
@@ -226,6 +228,34 @@ void YearBookForm::Grd1_Crt() {
             grid_.setText(r, h + kFirstHourCol, numberText(table[h][r]));
     }
     grid_.endUpdate();
+}
+
+void YearBookForm::placeImportedHours(const std::vector<HourCell>& cells) {
+    std::vector<HourCell> before;
+    before.reserve(cells.size());
+    grid_.beginUpdate();
+    for (const HourCell& c : cells) {
+        if (c.row < 1 || c.row > kLastDayRow || c.hour < 0 || c.hour > 23)
+            continue;
+        before.push_back({c.row, c.hour, grid_.text(c.row, c.hour + kFirstHourCol)});
+        grid_.setText(c.row, c.hour + kFirstHourCol, c.text);
+    }
+    grid_.endUpdate();
+    undoCells_ = std::move(before);
+    Data_set();
+    editFlag_ = 1;
+}
+
+void YearBookForm::undoImport() {
+    if (undoCells_.empty())
+        return;
+    grid_.beginUpdate();
+    for (const HourCell& c : undoCells_)
+        grid_.setText(c.row, c.hour + kFirstHourCol, c.text);
+    grid_.endUpdate();
+    undoCells_.clear();
+    Data_set();
+    editFlag_ = 1;
 }
 
 void YearBookForm::showEnergyView() {
@@ -410,6 +440,7 @@ void YearBookForm::Dat_Cls_Click() {
         for (int h = 0; h < kHourSlots; ++h)
             state_.HourData[h][r] = 0;
     Grd_Cls(grid_, kFirstHourCol, 1);
+    undoCells_.clear();
     editFlag_ = 1;
     prompter_.show(notice("消去しました。", "確認メッセージ"));
 }
@@ -455,10 +486,27 @@ void YearBookForm::Command13_Click() {
     editFlag_ = 1;
 }
 
+bool YearBookForm::officialCalendar() const {
+    const SiteRecord* site = state_.currentSite();
+    return site && state_.OfficialCalendarSites.count((*site)[0]) != 0;
+}
+
+void YearBookForm::setOfficialCalendar(bool on) {
+    const SiteRecord* site = state_.currentSite();
+    if (!site)
+        return;
+    if (on)
+        state_.OfficialCalendarSites.insert((*site)[0]);
+    else
+        state_.OfficialCalendarSites.erase((*site)[0]);
+}
+
 void YearBookForm::Command6_Click() {
     const std::string yearText = combo2Text();
     const int year = static_cast<int>(val(yearText));
-    const double s = val(combo1Text());
+    const bool official = officialCalendar();
+    // With the Cabinet Office's holidays the first Sunday comes from the year itself.
+    const double s = official ? firstSundayOf(year) : val(combo1Text());
     if (s < 1 || s > 7 || s != static_cast<int>(s)) {
         prompter_.show(notice("１月の最初の日曜日の日付を入力してください。", "選択エラーメッセージ"));
         return;
@@ -470,10 +518,22 @@ void YearBookForm::Command6_Click() {
     // The grid is refilled from the tables below: readings typed since the last save are taken
     // over first so that none is lost.
     Data_set();
-    setAnnualHolidays(state_.DayMark, year, static_cast<int>(s), check1);
+    std::string note;
+    if (official) {
+        const HolidaySource source = findHolidayList(state_.AppDir, state_.DataDir);
+        note = source.note;
+        if (Status set = setOfficialHolidays(state_.DayMark, year, check1, source.list); !set) {
+            note += (note.empty() ? "" : "\n") + set.error().message + "\n固定の祝日で設定しました。";
+            setAnnualHolidays(state_.DayMark, year, static_cast<int>(s), check1);
+        }
+    } else {
+        setAnnualHolidays(state_.DayMark, year, static_cast<int>(s), check1);
+    }
     Grd1_Crt();
     editFlag_ = 1;
     busy(false);
+    if (!note.empty())
+        prompter_.show(notice(note, "確認メッセージ"));
     prompter_.show(notice("設定完了", "確認メッセージ"));
 }
 

@@ -71,6 +71,19 @@ public:
     // Data_set, then the tables to the book file (crash-safe). The result tells whether it was
     // written; the edit flag is not changed here.
     Status Data_Save();
+    // An import placed by dates, as one undoable step: the hour cells (row 1..365, hour 0..23)
+    // get the texts, the tables follow (Data_set) and Edit_Flg := 1; what the cells held is kept
+    // until the next import, a reload or 全データクリアー.
+    struct HourCell {
+        int row = 0;
+        int hour = 0;
+        std::string text;
+    };
+    void placeImportedHours(const std::vector<HourCell>& cells);
+    bool canUndoImport() const { return !undoCells_.empty(); }
+    // 元に戻す: the cells of the last import get back what they held before it.
+    void undoImport();
+
     // The book was changed from outside (the CSV import): Edit_Flg := 1.
     void FWD_Kousin() { editFlag_ = 1; }
     // The energy view from the tables as they are (no reload): what an import needs before it
@@ -158,6 +171,9 @@ public:
     std::string combo2Text() const;
 
     bool check1 = false; // 土曜日を休日に選択
+    // 内閣府の祝日を使う: remembered per site for the run (in AppState).
+    bool officialCalendar() const;
+    void setOfficialCalendar(bool on);
     bool check2 = false; // 一行
     bool command13Enabled = false;
 
@@ -189,6 +205,7 @@ private:
     int scroll_ = -1;
     // A damaged book file whose copy could not be made: no save may replace it until one is made.
     std::string unprotectedDamagedFile_;
+    std::vector<HourCell> undoCells_;
 };
 
 } // namespace wattorio::yearbook
