@@ -48,7 +48,7 @@ int importIntervalCommand(CliContext& ctx, const Args& args) {
     }
     o.valuesAreReadings = values == "readings";
 
-    if (!selectSite(ctx, args))
+    if (!lockWorkingFolder(ctx) || !selectSite(ctx, args))
         return 1;
     AppState& s = ctx.state;
     s.SiteDataPath = registry::Fail_Name_Set(s.AppDir, s.SiteTable[static_cast<int>(s.SiteRow)][0], 1);

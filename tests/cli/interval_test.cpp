@@ -18,14 +18,14 @@ using namespace wattorio;
 
 namespace {
 
-struct Run {
+struct CliRunOut {
     int status = -1;
     std::string out;
 };
 
-Run cli(const std::string& dir, const std::string& args) {
+CliRunOut cli(const std::string& dir, const std::string& args) {
     const std::string command = std::string(WATTORIO_CLI_PATH) + " --dir '" + dir + "' " + args + " 2>&1";
-    Run run;
+    CliRunOut run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
@@ -62,7 +62,7 @@ TEST_F(CliInterval, TwelveMonthlyFilesDividedByTheMultiplier) {
     for (int m = 1; m <= 12; ++m)
         files += " '" + std::string(WATTORIO_REALDATA_DIR) + "/camsl_140/2018" + (m < 10 ? "0" : "") +
                  std::to_string(m) + ".csv'";
-    const Run r = cli(dir.path(), "import-interval --site 1 --unit wh --column 3 --json" + files);
+    const CliRunOut r = cli(dir.path(), "import-interval --site 1 --unit wh --column 3 --json" + files);
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("\"hours_placed\": 8760, \"hours_missing\": 0"), std::string::npos) << r.out;
     auto s = book();
@@ -77,7 +77,7 @@ TEST_F(CliInterval, ABadFileOrOptionWritesNoBook) {
 }
 
 TEST_F(CliInterval, OfficialCalendarAndItsFallback) {
-    Run r = cli(dir.path(), "calendar --site 1 --year 2020 --official");
+    CliRunOut r = cli(dir.path(), "calendar --site 1 --year 2020 --official");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("内閣府の祝日"), std::string::npos) << r.out;
     auto s = book();
