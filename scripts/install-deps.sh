@@ -3,9 +3,9 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ca-certificates file
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-    libxlsxwriter-dev fonts-noto-cjk
+    libxlsxwriter-dev zlib1g-dev fonts-noto-cjk qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     python3 python3-openpyxl

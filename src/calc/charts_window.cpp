@@ -22,7 +22,6 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QStackedWidget>
@@ -37,7 +36,6 @@ namespace wattorio::calc {
 
 namespace {
 
-using ui::defaultPrinter;
 using ui::qs;
 
 QColor colour(std::uint32_t rgb) {
@@ -119,7 +117,10 @@ ResultCharts::ResultCharts(Prompter& prompter, QWidget* parent) : QWidget(parent
     save->setToolTip(QStringLiteral("表示中のグラフを画像ファイルに保存"));
     auto* print = new QPushButton(QStringLiteral("グラフ印刷"), this);
     print->setObjectName(QStringLiteral("ChartPrint"));
-    for (QPushButton* b : {save, print}) {
+    auto* pdf = new QPushButton(QStringLiteral("PDFに保存"), this);
+    pdf->setObjectName(QStringLiteral("ChartPdf"));
+    pdf->setToolTip(QStringLiteral("3 つのグラフを印刷と同じ A4 の PDF ファイルに保存"));
+    for (QPushButton* b : {save, print, pdf}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(110);
         buttons->addWidget(b);
@@ -127,6 +128,7 @@ ResultCharts::ResultCharts(Prompter& prompter, QWidget* parent) : QWidget(parent
     root->addLayout(buttons);
     connect(save, &QPushButton::clicked, this, &ResultCharts::savePngClicked);
     connect(print, &QPushButton::clicked, this, &ResultCharts::printClicked);
+    connect(pdf, &QPushButton::clicked, this, &ResultCharts::savePdfClicked);
     setMinimumSize(480, 320);
 }
 
@@ -379,19 +381,18 @@ void ResultCharts::savePngClicked() {
                          : Message{shown.toStdString(), "書き込みエラー", Icon::Critical, Buttons::Ok});
 }
 
+ui::PageOutput ResultCharts::pageOutput() {
+    const QString suggested =
+        (saveFolder_.isEmpty() ? QString() : saveFolder_ + QStringLiteral("/")) + QStringLiteral("グラフ.pdf");
+    return {this, prompter_, printerFactory_, fileName_, "グラフ印刷完了", suggested};
+}
+
 void ResultCharts::printClicked() {
-    std::unique_ptr<QPrinter> printer = printerFactory_ ? printerFactory_() : defaultPrinter();
-    if (!printer || !printer->isValid()) {
-        prompter_.show(notice("このプリンターでは印刷できません。", ""));
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool printed = print(*printer);
-    QApplication::restoreOverrideCursor();
-    if (printed)
-        prompter_.show(notice("グラフ印刷完了", "確認メッセージ"));
-    else
-        prompter_.show(notice("このプリンターでは印刷できません。", ""));
+    ui::printPage(pageOutput(), [this](QPrinter& printer) { return print(printer); });
+}
+
+void ResultCharts::savePdfClicked() {
+    ui::savePagePdf(pageOutput(), [this](QPrinter& printer) { return print(printer); });
 }
 
 } // namespace wattorio::calc

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/message.h"
 #include "calc/result_charts.h"
+#include "ui/page_output.h"
 
 #include <QImage>
 #include <QString>
@@ -54,8 +55,8 @@ public:
     // The three pictures one below the other on one page of `printer`.
     bool print(QPrinter& printer) const;
 
-    // "PNG保存" asks for a file name through this (the default shows a save dialog); an empty
-    // answer cancels. "グラフ印刷" prints on what the printer factory gives (default: the
+    // "PNG保存" and "PDFに保存" ask for a file name through this (the default shows a save
+    // dialog); an empty answer cancels. "グラフ印刷" prints on what the printer factory gives (default: the
     // system's default printer, nullptr without one).
     using FileNameProvider = std::function<QString(const QString& suggested)>;
     void setFileNameProvider(FileNameProvider provider) { fileName_ = std::move(provider); }
@@ -66,8 +67,10 @@ public:
 
     void savePngClicked();
     void printClicked();
+    void savePdfClicked();
 
 private:
+    ui::PageOutput pageOutput();
     void drawMonthly();
     void drawHourly();
     void drawPeak();

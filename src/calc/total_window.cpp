@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -30,7 +29,6 @@ namespace wattorio::calc {
 
 namespace {
 
-using ui::defaultPrinter;
 using ui::qs;
 
 QString controlName(std::string_view name) {
@@ -38,7 +36,6 @@ QString controlName(std::string_view name) {
 }
 
 constexpr const char* kPrintDone = "画面印刷完了";
-constexpr const char* kCannotPrint = "このプリンターでは印刷できません。";
 
 // The window image is rendered at this multiple of its screen size before it is scaled onto
 // the page, so that the printed text stays sharp.
@@ -483,9 +480,10 @@ QWidget* TotalWindow::buildButtons() {
     QPushButton* recalc = addButton("Command10", QStringLiteral("再 計 算"), bar);
     recalc->setToolTip(QStringLiteral("kW/円を変更して再計算"));
     QPushButton* print = addButton("Command1", QStringLiteral("画面印刷"), bar);
+    QPushButton* pdf = addButton("CommandPdf", QStringLiteral("PDFに保存"), bar);
     QPushButton* quit = addButton("Command9", QStringLiteral("終　了"), bar);
     QPushButton* compare = addButton("CommandCompare", QStringLiteral("全メニュー比較"), bar);
-    for (QPushButton* b : {excel, recalc, print, quit, compare})
+    for (QPushButton* b : {excel, recalc, print, pdf, quit, compare})
         b->setMinimumSize(120, 34);
     layout->addWidget(excel);
     layout->addWidget(compare);
@@ -493,10 +491,12 @@ QWidget* TotalWindow::buildButtons() {
     layout->addStretch(1);
     layout->addWidget(recalc);
     layout->addWidget(print);
+    layout->addWidget(pdf);
     layout->addWidget(quit);
     connect(excel, &QPushButton::clicked, this, &TotalWindow::Command2_Click);
     connect(recalc, &QPushButton::clicked, this, &TotalWindow::Command10_Click);
     connect(print, &QPushButton::clicked, this, &TotalWindow::Command1_Click);
+    connect(pdf, &QPushButton::clicked, this, &TotalWindow::savePdf);
     connect(quit, &QPushButton::clicked, this, &TotalWindow::Command9_Click);
     return bar;
 }
@@ -616,38 +616,38 @@ void TotalWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TotalWindow::Command1_Click() {
-    std::unique_ptr<QPrinter> printer = printerFactory_ ? printerFactory_() : defaultPrinter();
-    if (!printer || !printer->isValid()) {
-        context_.prompter.show(notice(kCannotPrint, ""));
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    printer->setPageSize(QPageSize(QPageSize::A4));
-    printer->setColorMode(QPrinter::Color);
-    printer->setPageOrientation(width() > height() ? QPageLayout::Landscape : QPageLayout::Portrait);
-
+// The window's picture on one A4 page, turned to the window's shape.
+bool TotalWindow::paintPage(QPrinter& printer) {
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setColorMode(QPrinter::Color);
+    printer.setPageOrientation(width() > height() ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPixmap image(size() * kPrintScale);
     image.setDevicePixelRatio(kPrintScale);
     image.fill(palette().color(QPalette::Window));
     render(&image);
 
     QPainter painter;
-    if (!painter.begin(printer.get())) {
-        QApplication::restoreOverrideCursor();
-        context_.prompter.show(notice(kCannotPrint, ""));
-        return;
-    }
-    const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
-    const QRect area(0, 0, page.width(), page.height());
+    if (!painter.begin(&printer))
+        return false;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     QSize target = image.size();
-    target.scale(area.size(), Qt::KeepAspectRatio);
+    target.scale(page.size(), Qt::KeepAspectRatio);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(QRect(QPoint(0, 0), target), image);
-    const bool printed = painter.end();
-    QApplication::restoreOverrideCursor();
-    if (printed)
-        context_.prompter.show(notice(kPrintDone, "確認メッセージ"));
+    return painter.end();
+}
+
+ui::PageOutput TotalWindow::pageOutput() {
+    const QString suggested = QString::fromStdString(context_.state.AppDir) + QStringLiteral("料金計算結果.pdf");
+    return {this, context_.prompter, printerFactory_, pdfFile_, kPrintDone, suggested};
+}
+
+void TotalWindow::Command1_Click() {
+    ui::printPage(pageOutput(), [this](QPrinter& printer) { return paintPage(printer); });
+}
+
+void TotalWindow::savePdf() {
+    ui::savePagePdf(pageOutput(), [this](QPrinter& printer) { return paintPage(printer); });
 }
 
 void TotalWindow::openExcel() {

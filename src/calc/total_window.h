@@ -5,6 +5,7 @@
 
 #include "calc/total_form.h"
 #include "ui/gui_context.h"
+#include "ui/page_output.h"
 
 #include <QWidget>
 
@@ -50,6 +51,8 @@ public:
     // system has none. Tests install a file printer.
     using PrinterFactory = std::function<std::unique_ptr<QPrinter>()>;
     void setPrinterFactory(PrinterFactory factory) { printerFactory_ = std::move(factory); }
+    // The file "PDFに保存" writes, as the save dialog would give it ("" = cancelled). Tests set it.
+    void setPdfFileChooser(ui::PdfFileChooser chooser) { pdfFile_ = std::move(chooser); }
 
     // Copies every control's state from the form into the widgets.
     void refresh();
@@ -89,12 +92,16 @@ private:
     void Command18_Click();
     void Command19_Click();
     void openExcel();
+    void savePdf();
+    bool paintPage(QPrinter& printer);
+    ui::PageOutput pageOutput();
 
     ui::GuiContext& context_;
     std::unique_ptr<TotalForm> form_;
     bool loaded_ = false;
     bool closeAllowed_ = false;
     PrinterFactory printerFactory_;
+    ui::PdfFileChooser pdfFile_;
 
     QTabWidget* tabs_ = nullptr;
     QTableWidget* userMenuList_ = nullptr;

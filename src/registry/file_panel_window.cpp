@@ -2,6 +2,7 @@
 
 #include "app/version.h"
 #include "registry/menu_window.h"
+#include "ui/help_window.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -20,10 +21,6 @@
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
-
-#ifndef WATTORIO_HELP_DIR
-#define WATTORIO_HELP_DIR ""
-#endif
 
 namespace wattorio::registry {
 
@@ -205,7 +202,10 @@ void FilePanel::Check2_Click(bool checked) {
 }
 
 void FilePanel::Command7_Click() {
-    QDesktopServices::openUrl(QUrl(qs(kHomePage)));
+    if (!QDesktopServices::openUrl(QUrl(qs(kHomePage))))
+        context_.prompter.show(Message{std::string("ホームページを開けませんでした（ブラウザーが見つかりません）。\n") +
+                                           "ブラウザーで次のアドレスを開いてください。\n" + kHomePage,
+                                       kAppTitle, Icon::Warning, Buttons::Ok});
 }
 
 void FilePanel::Command8_Click() {
@@ -247,14 +247,7 @@ void FilePanel::Command11_Click() {
 }
 
 void FilePanel::Command12_Click() {
-    const std::string page =
-        helpPagePath(QCoreApplication::applicationDirPath().toStdString(), WATTORIO_HELP_DIR);
-    if (page.empty()) {
-        context_.prompter.show(
-            Message{"ヘルプファイルが見つかりません。", kAppTitle, Icon::Warning, Buttons::Ok});
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)));
+    ui::showHelp(context_);
 }
 
 } // namespace wattorio::registry

@@ -3,6 +3,7 @@
 #include "app/version.h"
 #include "registry/file_panel_window.h"
 #include "ui/flex_grid.h"
+#include "ui/help_window.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -118,6 +119,7 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     command4_ = button(main, "Command4", "削　除", "物件の削除");
     command6_ = button(main, "Command6", "コピー", "物件のコピーを作成する。");
     auto* command5 = button(main, "Command5", "終　了");
+    auto* help = button(main, "CommandHelp", "ヘルプ", "使い方の説明（F1）");
     auto* buttons = new QGridLayout;
     buttons->addWidget(command1_, 0, 0);
     buttons->addWidget(command2, 0, 1);
@@ -125,6 +127,7 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     buttons->addWidget(command4_, 1, 1);
     buttons->addWidget(command6_, 2, 0);
     buttons->addWidget(command5, 2, 1);
+    buttons->addWidget(help, 3, 0, 1, 2);
     right->addLayout(buttons);
     for (QPushButton* b : {command1_, command3_, command4_, command6_})
         b->setEnabled(false);
@@ -163,6 +166,7 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     connect(command4_, &QPushButton::clicked, this, &MenuWindow::Command4_Click);
     connect(command5, &QPushButton::clicked, this, &MenuWindow::Command5_Click);
     connect(command6_, &QPushButton::clicked, this, &MenuWindow::Command6_Click);
+    connect(help, &QPushButton::clicked, this, [this] { ui::showHelp(context_); });
     connect(check1_, &QCheckBox::toggled, this, &MenuWindow::setFilePanelShown);
     connect(filePanel_, &FilePanel::registryChanged, this, &MenuWindow::refreshFields);
 

@@ -243,11 +243,17 @@ private slots:
         QCOMPARE(QString::fromStdString(prompter.shown.back().text), QStringLiteral("グラフ印刷完了"));
         QVERIFY(std::filesystem::file_size(pdf) > 10000);
 
-        // No printer at all.
+        // No printer at all: accepting the offer saves the same page as a PDF file.
         w.setPrinterFactory([] { return std::unique_ptr<QPrinter>(); });
+        w.setFileNameProvider([&](const QString& suggested) {
+            return suggested.endsWith(QStringLiteral(".pdf")) ? QString::fromStdString(dir.file("グラフ.pdf"))
+                                                              : QString();
+        });
+        prompter.answers = {Answer::Ok};
         QTest::mouseClick(child<QPushButton>(w, "ChartPrint"), Qt::LeftButton);
-        QCOMPARE(QString::fromStdString(prompter.shown.back().text),
-                 QStringLiteral("このプリンターでは印刷できません。"));
+        QCOMPARE(prompter.shown[prompter.shown.size() - 2].title, std::string("印刷"));
+        QCOMPARE(prompter.shown.back(), notice("PDFファイルに保存しました。\n" + dir.file("グラフ.pdf"), "確認メッセージ"));
+        QVERIFY(std::filesystem::file_size(dir.file("グラフ.pdf")) > 10000);
     }
 };
 

@@ -461,16 +461,16 @@ private slots:
         w.show();
         choose(w, 42, 1);
 
-        // No printer that can print: the refusal, and no completion message.
+        // No printer: the PDF file is offered instead; declined, nothing more happens.
+        test::TempDir dir;
         w.setPrinterFactory([] { return std::unique_ptr<QPrinter>(); });
+        f.prompter.answers = {Answer::Cancel};
         click(w, "Command1");
         QCOMPARE(f.prompter.shown.size(), std::size_t(1));
-        QCOMPARE(f.prompter.shown[0].text, std::string("このプリンターでは印刷できません。"));
-        QCOMPARE(f.prompter.shown[0].title, std::string());
-        QCOMPARE(f.prompter.shown[0].buttons, Buttons::Ok);
+        QCOMPARE(f.prompter.shown[0], (Message{"使えるプリンターがありません。\nPDFファイルに保存しますか？", "印刷",
+                                               Icon::Question, Buttons::OkCancel}));
 
         // A printer that prints: one A4 page with the window image, then the completion message.
-        test::TempDir dir;
         const QString file = QString::fromStdString(dir.file("total.pdf"));
         w.setPrinterFactory([file] {
             auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -485,6 +485,14 @@ private slots:
         QVERIFY(pdf.size() > 10000);
         QVERIFY(pdf.find("/Count 1") != std::string::npos);
         QCOMPARE(child<QPushButton>(w, "Command1")->text(), QStringLiteral("画面印刷"));
+
+        // "PDFに保存": the same page in the chosen file (".pdf" added), with the file's path told.
+        w.setPdfFileChooser([&](const QString&) { return QString::fromStdString(dir.file("結果")); });
+        click(w, "CommandPdf");
+        QCOMPARE(f.prompter.shown.back(), notice("PDFファイルに保存しました。\n" + dir.file("結果.pdf"), "確認メッセージ"));
+        const std::string saved = test::readAll(dir.file("結果.pdf"));
+        QVERIFY(saved.size() > 10000);
+        QVERIFY(saved.find("/Count 1") != std::string::npos);
     }
 
     void hugeReadingsShowWhatThePatternsAllow() {

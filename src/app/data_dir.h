@@ -1,0 +1,21 @@
+#pragma once
+// The program's data folder: the files shipped with the program (help/ the manual, demo/ the demo
+// working folder, and the other read-only tables installed beside them).
+//
+// An installed program finds it beside its bin folder: <prefix>/bin/wattorio reads
+// <prefix>/share/wattorio. A program run from its build folder reads the build folder's
+// share/wattorio, which the build fills with links to the source tree's files (the root
+// CMakeLists.txt names them with wattorio_data()).
+
+#include <string>
+
+namespace wattorio {
+
+// `exeDir`/../share/wattorio when that folder exists, else `buildDataDir` when it exists, else "".
+// The result has no trailing slash.
+std::string programDataDir(const std::string& exeDir, const std::string& buildDataDir);
+
+// The same with the build folder this program was built in.
+std::string programDataDir(const std::string& exeDir);
+
+} // namespace wattorio
