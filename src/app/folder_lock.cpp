@@ -37,7 +37,14 @@ Result<FolderLock> FolderLock::take(const std::string& folder) {
     const std::string path = dir + kFolderLockFile;
     // The lock file is never removed (removing it would let two programs lock two different
     // files of one name), and never followed when something else was put at its name.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
+    constexpr int kFlags = O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0644);
+    // A folder this user may only read: a lock file put there by a writer still works read-only,
+    // and on a read-only volume nobody writes, so there is nothing to wait for.
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.c_str(), O_RDONLY | kFlags);
+    if (fd < 0 && errno == EROFS)
+        return FolderLock();
     if (fd < 0)
         return Error{"作業フォルダーのロックファイルを開けません: " + path + "（" + std::strerror(errno) +
                      "）"};

@@ -27,6 +27,7 @@ public:
 
     // Takes the lock of `folder` without waiting. The error is kFolderBusy when another program
     // (or another lock in this one) holds it, otherwise it says why the lock file cannot be used.
+    // On a read-only volume the result is a lock that is not held: nobody can write there.
     static Result<FolderLock> take(const std::string& folder);
     bool held() const { return fd_ >= 0; }
 
