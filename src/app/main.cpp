@@ -97,6 +97,6 @@ int main(int argc, char** argv) {
     menu.startUp(QDir::currentPath().toStdString());
     menu.show();
     if (args.contains(QStringLiteral("--smoke-test")))
-        QTimer::singleShot(0, &app, &QApplication::quit);
+        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); }); // exit: quit() would ask the windows
     return QApplication::exec();
 }
