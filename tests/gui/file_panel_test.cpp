@@ -17,8 +17,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QScopeGuard>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include <filesystem>
