@@ -13,9 +13,10 @@ struct CliRun {
     std::string out;
 };
 
-inline CliRun cli(const std::string& dir, const std::string& args) {
-    const std::string command =
-        std::string(WATTORIO_CLI_PATH) + " --dir '" + dir + "' " + args + " 2>/dev/null";
+// With withErrors, standard error is collected into out as well.
+inline CliRun cli(const std::string& dir, const std::string& args, bool withErrors = false) {
+    const std::string command = std::string(WATTORIO_CLI_PATH) + " --dir '" + dir + "' " + args +
+                                (withErrors ? " 2>&1" : " 2>/dev/null");
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)

@@ -1,6 +1,7 @@
 // import-interval and calendar --official run as a user would, on a working folder with one site.
 
 #include "app/app_state.h"
+#include "cli_run.h"
 #include "registry/registry.h"
 #include "support/temp_dir.h"
 #include "yearbook/calendar.h"
@@ -8,34 +9,15 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
 
 using namespace wattorio;
 
 namespace {
 
-struct CliRunOut {
-    int status = -1;
-    std::string out;
-};
-
-CliRunOut cli(const std::string& dir, const std::string& args) {
-    const std::string command = std::string(WATTORIO_CLI_PATH) + " --dir '" + dir + "' " + args + " 2>&1";
-    CliRunOut run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buf{};
-    std::size_t n = 0;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        run.out.append(buf.data(), n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+test::CliRun cli(const std::string& dir, const std::string& args) {
+    return test::cli(dir, args, true);
 }
 
 class CliInterval : public ::testing::Test {
@@ -62,7 +44,7 @@ TEST_F(CliInterval, TwelveMonthlyFilesDividedByTheMultiplier) {
     for (int m = 1; m <= 12; ++m)
         files += " '" + std::string(WATTORIO_REALDATA_DIR) + "/camsl_140/2018" + (m < 10 ? "0" : "") +
                  std::to_string(m) + ".csv'";
-    const CliRunOut r = cli(dir.path(), "import-interval --site 1 --unit wh --column 3 --json" + files);
+    const test::CliRun r = cli(dir.path(), "import-interval --site 1 --unit wh --column 3 --json" + files);
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("\"hours_placed\": 8760, \"hours_missing\": 0"), std::string::npos) << r.out;
     auto s = book();
@@ -77,7 +59,7 @@ TEST_F(CliInterval, ABadFileOrOptionWritesNoBook) {
 }
 
 TEST_F(CliInterval, OfficialCalendarAndItsFallback) {
-    CliRunOut r = cli(dir.path(), "calendar --site 1 --year 2020 --official");
+    test::CliRun r = cli(dir.path(), "calendar --site 1 --year 2020 --official");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("内閣府の祝日"), std::string::npos) << r.out;
     auto s = book();
