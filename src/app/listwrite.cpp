@@ -2,6 +2,7 @@
 
 #include "app/numtext.h"
 #include "app/sjis.h"
+#include "app/text_escape.h"
 
 #include <charconv>
 
@@ -178,7 +179,7 @@ Result<double> ListReader::nextNumber() {
     if (!f)
         return f.error();
     if (f->quoted || !isBareNumber(f->text))
-        return Error{where(f->line) + ": 数値ではありません: " + f->text};
+        return Error{where(f->line) + ": 数値ではありません: " + escapedForMessage(f->text)};
     return val(f->text);
 }
 

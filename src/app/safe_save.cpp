@@ -1,13 +1,15 @@
 #include "app/safe_save.h"
 
+#include "app/text_escape.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -15,17 +17,54 @@ namespace fs = std::filesystem;
 namespace wattorio {
 
 namespace {
-std::string reason() {
-    return std::strerror(errno);
-}
-} // namespace
 
-Status saveFileAtomically(const std::string& path, std::string_view bytes) {
-    std::random_device rd;
-    const std::string temp = path + ".tmp~" + std::to_string(rd() % 1000000);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+constexpr std::string_view kTempMark = ".tmp~";
+constexpr std::size_t kTempRandomChars = 6;
+constexpr std::string_view kTempAlphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+Error writeError(const std::string& path, int error) {
+    return Error{"ファイルに書き込めません: " + escapedForMessage(path) + "（" + reason(error) + "）"};
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Flushes a folder's entries (the rename that just happened) to disk. Some file systems cannot
+// flush a folder; the rename itself has then still taken place.
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return Error{"ファイルに書き込めません: " + path + "（" + reason() + "）"};
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Creates a new temporary next to `path` that no one else has opened (O_EXCL: a name that exists,
+// a link included, is never reused) and writes and flushes the bytes; the temporary's name, or an
+// error with nothing left behind.
+Result<std::string> writeTemporary(const std::string& path, std::string_view bytes) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path;
+        temp += kTempMark;
+        for (std::size_t i = 0; i < kTempRandomChars; ++i)
+            temp += kTempAlphabet[random() % kTempAlphabet.size()];
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            return writeError(path, errno);
+    }
+    if (fd < 0)
+        return writeError(path, EEXIST);
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -33,36 +72,130 @@ Status saveFileAtomically(const std::string& path, std::string_view bytes) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const std::string why = reason();
+            const int why = errno;
             ::close(fd);
             ::unlink(temp.c_str());
-            return Error{"ファイルに書き込めません: " + path + "（" + why + "）"};
+            return writeError(path, why);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const std::string why = reason();
+    if (::fsync(fd) != 0) {
+        const int why = errno;
+        ::close(fd);
         ::unlink(temp.c_str());
-        return Error{"ファイルに書き込めません: " + path + "（" + why + "）"};
+        return writeError(path, why);
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = reason();
+    if (::close(fd) != 0) {
+        const int why = errno;
         ::unlink(temp.c_str());
-        return Error{"ファイルに書き込めません: " + path + "（" + why + "）"};
+        return writeError(path, why);
     }
+    return temp;
+}
+
+// The target must be a file or nothing: a folder (or anything else that is not a file or a
+// link) is not replaced. A link at the target is replaced by the new file; rename never writes
+// through it.
+Status checkTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? Status::success() : Status(writeError(path, errno));
+    if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
+        return Status::success();
+    return Error{"ファイルに書き込めません: " + escapedForMessage(path) + "（通常のファイルではありません）"};
+}
+
+} // namespace
+
+Status saveFileAtomically(const std::string& path, std::string_view bytes) {
+    SaveSet set;
+    if (Status s = set.add(path, bytes); !s)
+        return s;
+    return set.commit();
+}
+
+SaveSet::~SaveSet() {
+    for (const Pending& p : pending_)
+        ::unlink(p.temp.c_str());
+}
+
+Status SaveSet::add(const std::string& path, std::string_view bytes) {
+    if (Status s = checkTarget(path); !s)
+        return s;
+    Result<std::string> temp = writeTemporary(path, bytes);
+    if (!temp)
+        return temp.error();
+    pending_.push_back({path, std::move(*temp)});
     return Status::success();
 }
 
-Result<std::string> readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Error{"ファイルを開けません: " + path};
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad())
-        return Error{"ファイルを読めません: " + path};
-    return s.str();
+Status SaveSet::commit() {
+    std::vector<std::string> folders;
+    while (!pending_.empty()) {
+        const Pending& p = pending_.front();
+        if (std::rename(p.temp.c_str(), p.path.c_str()) != 0)
+            return writeError(p.path, errno); // the rest stays unrenamed and is removed
+        const std::string folder = folderOf(p.path);
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+        pending_.erase(pending_.begin());
+    }
+    for (const std::string& folder : folders)
+        syncFolder(folder);
+    return Status::success();
+}
+
+Result<std::string> readFileBytes(const std::string& path, const ReadOptions& options) {
+    const std::string shown = escapedForMessage(path);
+    // Non-blocking, so that a pipe or a device put in a file's place cannot hang the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            return Error{"通常のファイルではありません（リンクは読み込みません）: " + shown};
+        return Error{"ファイルを開けません: " + shown + "（" + reason(errno) + "）"};
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return Error{"ファイルを読めません: " + shown + "（" + reason(errno) + "）"};
+    if (!S_ISREG(st.st_mode))
+        return Error{"通常のファイルではありません: " + shown};
+    if (options.singleLink && st.st_nlink != 1)
+        return Error{"ほかの場所にも名前があるファイル（ハードリンク）は読み込みません: " + shown};
+    const std::string limit = options.maxBytes >= 1024 * 1024
+                                  ? std::to_string(options.maxBytes / (1024 * 1024)) + " MB"
+                                  : std::to_string(options.maxBytes / 1024) + " KB";
+    const std::string tooLarge = "ファイルが大きすぎます（" + limit + " を超えています）: " + shown;
+    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > options.maxBytes)
+        return Error{tooLarge};
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            // The file grew while it was read.
+            if (bytes.size() > options.maxBytes)
+                return Error{tooLarge};
+            bytes.resize(std::min(bytes.size() * 2, options.maxBytes + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Error{"ファイルを読めません: " + shown + "（" + reason(errno) + "）"};
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got > options.maxBytes)
+        return Error{tooLarge};
+    bytes.resize(got);
+    return bytes;
 }
 
 bool fileExists(const std::string& path) {
@@ -124,6 +257,40 @@ Result<std::string> keepDamagedCopy(const std::string& path) {
         return fail(freeName + ": " + why);
     }
     return freeName;
+}
+
+} // namespace wattorio
+
+namespace wattorio {
+
+bool isSaveTemporary(std::string_view fileName) {
+    // Earlier versions used up to six decimal digits after the mark.
+    const std::size_t mark = fileName.rfind(kTempMark);
+    if (mark == std::string_view::npos || mark == 0)
+        return false;
+    const std::string_view tail = fileName.substr(mark + kTempMark.size());
+    if (tail.empty() || tail.size() > kTempRandomChars)
+        return false;
+    return tail.find_first_not_of(kTempAlphabet) == std::string_view::npos;
+}
+
+int removeStaleTemporaries(const std::string& folder) {
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!isSaveTemporary(name))
+            continue;
+        std::error_code typeError;
+        const fs::file_type type = it->symlink_status(typeError).type();
+        if (type != fs::file_type::regular && type != fs::file_type::symlink)
+            continue;
+        // A link is removed itself, never what it points to.
+        if (::unlink(it->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace wattorio

@@ -1,22 +1,66 @@
 #pragma once
-// Every file the program writes goes through here: the bytes go to a temporary file in the same
-// folder, which is flushed to disk and then renamed over the target, so a crash or a full disk
-// never leaves a truncated file.
+// Every file the program writes goes through here: the bytes go to a new temporary file in the
+// same folder (created exclusively, never through a link), which is flushed to disk and then
+// renamed over the target; the folder is flushed after the rename. A crash or a full disk never
+// leaves a truncated file, and a link placed at the target or at a temporary name is never
+// written through (a link at the target is replaced by the new file itself).
+//
+// Every whole-file read goes through here too: the file is opened once without following a link
+// and without waiting on a pipe or device, the opened file is checked (a regular file, not larger
+// than a cap no sound file reaches) and read from that same descriptor.
 
 #include "app/result.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wattorio {
 
 Status saveFileAtomically(const std::string& path, std::string_view bytes);
 
-// Whole file as bytes; an error when it does not exist or cannot be read.
-Result<std::string> readFileBytes(const std::string& path);
+// Several files replaced as one step as far as a crash allows: `add` writes each new file to a
+// flushed temporary, `commit` renames them all, in the order they were added, once every one is
+// written. Temporaries not committed are removed when the set goes away.
+class SaveSet {
+public:
+    SaveSet() = default;
+    SaveSet(const SaveSet&) = delete;
+    SaveSet& operator=(const SaveSet&) = delete;
+    ~SaveSet();
+    Status add(const std::string& path, std::string_view bytes);
+    Status commit();
+
+private:
+    struct Pending {
+        std::string path;
+        std::string temp;
+    };
+    std::vector<Pending> pending_;
+};
+
+// The largest file any reader takes: a year book is about 100 KB, the registry a few hundred.
+constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
+
+struct ReadOptions {
+    std::size_t maxBytes = kMaxFileBytes;
+    // Refuse a file that has other names (a hard link to a file elsewhere).
+    bool singleLink = false;
+};
+
+// Whole file as bytes; an error when it does not exist, is not a regular file (a link, a folder,
+// a pipe, a device), is larger than the cap or cannot be read.
+Result<std::string> readFileBytes(const std::string& path, const ReadOptions& options = {});
 bool fileExists(const std::string& path);
 // Copies `path` to `path + ".bak"` (or ".bak2", ... when that name is taken) and returns the
 // copy's path; when the newest copy already holds the same bytes, that copy is returned instead.
 Result<std::string> keepDamagedCopy(const std::string& path);
+
+// Whether a file name is one of the temporaries saveFileAtomically creates ("<name>.tmp~XXXXXX").
+bool isSaveTemporary(std::string_view fileName);
+// Removes the temporaries a killed program left in `folder` and returns how many; call it only
+// while no other program writes the folder (holding the folder's lock).
+int removeStaleTemporaries(const std::string& folder);
 
 } // namespace wattorio

@@ -52,6 +52,8 @@ const char* endName(csvimport::CsvEnd end) {
         return "too-few-fields";
     case csvimport::CsvEnd::PastYearEnd:
         return "past-year-end";
+    case csvimport::CsvEnd::ValueOutOfRange:
+        return "value-out-of-range";
     }
     return "";
 }
@@ -125,7 +127,7 @@ int importCsvCommand(CliContext& ctx, const Args& args) {
                 << ", \"daysRequested\": " << o.days << ", \"daysPlaced\": " << outcome->daysPlaced
                 << ", \"valuesPlaced\": " << outcome->valuesPlaced << ", \"end\": \"" << endName(outcome->end)
                 << "\"";
-        if (outcome->end == CsvEnd::TooFewFields)
+        if (outcome->end == CsvEnd::TooFewFields || outcome->end == CsvEnd::ValueOutOfRange)
             ctx.out << ", \"line\": " << outcome->line;
         ctx.out << "}\n";
     } else {
@@ -150,9 +152,14 @@ int generatorCommand(CliContext& ctx, const Args& args) {
         return 1;
     AppState& s = ctx.state;
     // The fields as the book's opening fills them from the settings file; options replace them.
-    yearbook::GeneratorSettings settings;
-    if (Result<yearbook::GeneratorSettings> stored = yearbook::Load_Ag(s.agPath()))
-        settings = *stored;
+    const yearbook::GeneratorSettingsLoad stored = yearbook::openGeneratorSettings(s.agPath());
+    if (!stored.note.empty())
+        ctx.err << stored.note << "\n";
+    if (stored.keepUnwritten) {
+        ctx.err << "発電設備の計算を中止しました。\n";
+        return 1;
+    }
+    yearbook::GeneratorSettings settings = stored.settings;
     if (auto v = args.get("start"))
         settings.start = hourItem(*v);
     if (auto v = args.get("end"))
@@ -177,16 +184,8 @@ int generatorCommand(CliContext& ctx, const Args& args) {
         ctx.err << run.error().message << "\n発電設備の計算を中止しました。\n";
         return 1;
     }
-    // As the OK answer: the book, the results, then the settings.
-    if (Status saved = book.Data_Save(); !saved) {
-        ctx.err << saved.error().message << "\n";
-        return 1;
-    }
-    if (Status saved = yearbook::Data_save_AG(s, s.agResultsPath()); !saved) {
-        ctx.err << saved.error().message << "\n";
-        return 1;
-    }
-    if (Status saved = yearbook::saveGeneratorSettings(s.agPath(), settings); !saved) {
+    // As the OK answer: the book, the results and the settings as one step.
+    if (Status saved = book.saveGeneratorRun(settings); !saved) {
         ctx.err << saved.error().message << "\n";
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "csvimport/csv_import.h"
 
+#include "app/book_value.h"
+#include "app/numtext.h"
 #include "csvimport/csv_reader.h"
 
 #include <algorithm>
@@ -101,7 +103,13 @@ Result<CsvImportOutcome> readVertical(const std::string& path, const Reading& rd
                 outcome.line = reader.lineNumber();
                 return outcome;
             }
-            grid.setText(static_cast<int>(row), h + 3, decodeField(fields.front()));
+            std::string text = decodeField(fields.front());
+            if (!isBookValue(val(text))) {
+                endWith(outcome, CsvEnd::ValueOutOfRange);
+                outcome.line = reader.lineNumber();
+                return outcome;
+            }
+            grid.setText(static_cast<int>(row), h + 3, std::move(text));
             ++outcome.valuesPlaced;
             outcome.lastRow = static_cast<int>(row);
             outcome.partHours = h < rd.hours ? h : 0;
@@ -127,6 +135,7 @@ Result<CsvImportOutcome> readHorizontal(const std::string& path, const Reading& 
         return outcome;
     }
     std::vector<std::string> fields;
+    std::vector<std::string> texts(static_cast<std::size_t>(rd.hours));
     long long fieldCount = 0;
     const long long lastField = rd.column + rd.hours - 1;
     for (int d = 1; d <= rd.days; ++d) {
@@ -145,6 +154,15 @@ Result<CsvImportOutcome> readHorizontal(const std::string& path, const Reading& 
             endWith(outcome, CsvEnd::PastYearEnd);
             return outcome;
         }
+        // A day with a value out of range is refused whole, before any of its hours is placed.
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            texts[k] = decodeField(fields[k]);
+            if (!isBookValue(val(texts[k]))) {
+                endWith(outcome, CsvEnd::ValueOutOfRange);
+                outcome.line = reader.lineNumber();
+                return outcome;
+            }
+        }
         for (int h = 1; h <= rd.hours; ++h) {
             // Every value but the last needs the comma after it; the last may be the rest of the line.
             const long long field = rd.column + h - 1;
@@ -154,7 +172,7 @@ Result<CsvImportOutcome> readHorizontal(const std::string& path, const Reading& 
                 outcome.line = reader.lineNumber();
                 return outcome;
             }
-            grid.setText(static_cast<int>(row), h + 3, decodeField(fields[static_cast<std::size_t>(h - 1)]));
+            grid.setText(static_cast<int>(row), h + 3, std::move(texts[static_cast<std::size_t>(h - 1)]));
             ++outcome.valuesPlaced;
             outcome.lastRow = static_cast<int>(row);
             outcome.partHours = h < rd.hours ? h : 0;
@@ -229,6 +247,9 @@ std::string earlyEndNote(const CsvImportOutcome& outcome) {
         break;
     case CsvEnd::PastYearEnd:
         why = "12月31日に達したため";
+        break;
+    case CsvEnd::ValueOutOfRange:
+        why = std::to_string(outcome.line) + " 行目の値が" + kBookValueRange + "ため";
         break;
     }
     std::string placed = std::to_string(outcome.daysPlaced) + " 日分";

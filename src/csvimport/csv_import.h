@@ -50,10 +50,11 @@ Result<int> startRowOf(int month, int day);
 
 // Why the reading stopped.
 enum class CsvEnd {
-    Complete,     // every requested day was placed
-    EndOfFile,    // the file ended first
-    TooFewFields, // a line lacked the comma before a wanted field
-    PastYearEnd,  // the next day would fall after 31 December (beyond the grid)
+    Complete,        // every requested day was placed
+    EndOfFile,       // the file ended first
+    TooFewFields,    // a line lacked the comma before a wanted field
+    PastYearEnd,     // the next day would fall after 31 December (beyond the grid)
+    ValueOutOfRange, // a value beyond +/-1E+15 or not finite (isBookValue); its day is not placed
 };
 
 struct CsvImportOutcome {
@@ -63,7 +64,7 @@ struct CsvImportOutcome {
     int lastRow = 0;      // last grid row written, 0 when none
     bool endedEarly = false;
     CsvEnd end = CsvEnd::Complete;
-    long long line = 0; // the file line where a TooFewFields end happened (1-based)
+    long long line = 0; // the file line where a TooFewFields or ValueOutOfRange end happened (1-based)
 };
 
 // Progress: (days done, days wanted); called after every day.
@@ -72,8 +73,9 @@ using CsvProgress = std::function<void(int, int)>;
 // Load_Tate / Load_Yoko: the two readers with the five settings as the form holds them (single
 // precision; fractions are dropped, negative counts act as 0). They place texts into `grid`
 // (rows from startRow, hour k of a day in column k + 3) and stop early, keeping what was placed,
-// on the first of the ends above. The only error is a file that cannot be opened (nothing is
-// placed). The caller then runs the book's Data_set.
+// on the first of the ends above. The only error is a file that cannot be opened or is not text
+// (NUL bytes, or first lines neither Shift_JIS nor UTF-8): nothing is then placed. The caller then runs the
+// book's Data_set.
 Result<CsvImportOutcome> Load_Tate(const std::string& path, float skipLines, float hoursPerDay,
                                    float firstColumn, float startRow, float dayCount, TextGrid& grid,
                                    const CsvProgress& progress = {});

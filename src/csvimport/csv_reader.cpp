@@ -1,10 +1,15 @@
 #include "csvimport/csv_reader.h"
 
 #include "app/sjis.h"
+#include "app/text_escape.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace wattorio::csvimport {
 
@@ -33,14 +38,98 @@ void cutToWholeCharacter(std::string& bytes) {
 
 CsvLineReader::CsvLineReader(std::FILE* file) : file_(file), buffer_(new unsigned char[kBlockBytes]) {}
 
+namespace {
+
+constexpr std::size_t kNulScanBytes = 1024 * 1024; // NUL bytes are looked for this far
+constexpr std::size_t kTextScanBytes = 64 * 1024;  // the first lines checked as text
+constexpr int kTextScanLines = 20;
+
+// Whether the bytes are UTF-8; a character cut by the end of a partial read counts as whole.
+bool isUtf8(std::string_view bytes, bool cutAtEnd) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = b < 0x80                   ? 1
+                                   : (b >= 0xC2 && b <= 0xDF) ? 2
+                                   : (b >= 0xE0 && b <= 0xEF) ? 3
+                                   : (b >= 0xF0 && b <= 0xF4) ? 4
+                                                              : 0;
+        if (length == 0)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if (i + k >= bytes.size())
+                return cutAtEnd;
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// Why the file is no text (a program, a picture, a packed file): "" when its beginning is text.
+// Only the first part is looked at, so that a huge file is not read twice.
+std::string notTextReason(int fd) {
+    std::string head(kNulScanBytes, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    head.resize(got);
+    if (head.find('\0') != std::string::npos)
+        return "NUL バイトを含んでいます";
+    // The first lines, ending at a line end where the look stops inside the file.
+    std::string_view lines(head.data(), std::min(head.size(), kTextScanBytes));
+    std::size_t end = 0;
+    for (int n = 0; n < kTextScanLines && end < lines.size(); ++n) {
+        const std::size_t lf = lines.find('\n', end);
+        end = lf == std::string_view::npos ? lines.size() : lf + 1;
+    }
+    const bool partial = end == lines.size() && got > lines.size();
+    lines = lines.substr(0, end);
+    for (const char c : lines) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != '\f' && c != '\x1A') || u == 0x7F)
+            return "先頭の行に文字でないバイトがあります";
+    }
+    if (lines.size() >= 3 && lines.substr(0, 3) == "\xEF\xBB\xBF")
+        lines.remove_prefix(3);
+    std::string whole(lines);
+    if (partial)
+        cutToWholeCharacter(whole);
+    if (fromCp932(whole).clean || isUtf8(lines, partial))
+        return "";
+    return "先頭の行が Shift_JIS でも UTF-8 でもありません";
+}
+
+} // namespace
+
 Result<CsvLineReader> CsvLineReader::open(const std::string& path) {
-    std::FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-    if (!f)
-        return Error{"ファイルを開けません: " + path};
+    const std::string shown = escapedForMessage(path);
+    // Non-blocking: a pipe or a device given as the file must not hang the open; the type is
+    // checked on the opened file before anything is read.
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Error{"ファイルを開けません: " + shown};
     struct stat st {};
-    if (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return Error{"ファイルを開けません: " + path};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error{"ファイルを開けません（通常のファイルではありません）: " + shown};
+    }
+    if (const std::string why = notTextReason(fd); !why.empty()) {
+        ::close(fd);
+        return Error{"テキストの CSV ファイルではありません（" + why + "）: " + shown};
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
+        return Error{"ファイルを開けません: " + shown};
     }
     CsvLineReader reader(f);
     // A UTF-8 byte-order mark is not part of the first line.

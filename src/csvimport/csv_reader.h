@@ -15,7 +15,9 @@ namespace wattorio::csvimport {
 
 class CsvLineReader {
 public:
-    // Opens a regular file for reading; an error for anything else (missing, a folder, a device).
+    // Opens a regular file for reading; an error for anything else (missing, a folder, a pipe, a
+    // device; it never waits on one) and for a file that is not text: NUL bytes in its first
+    // megabyte, or first lines that are neither Shift_JIS nor UTF-8.
     static Result<CsvLineReader> open(const std::string& path);
 
     // Reads and drops the next line; false at the end of the file.

@@ -201,11 +201,14 @@ CsvImportOptions LoadCsvOptionForm::importOptions() const {
 
 Message LoadCsvOptionForm::completionMessage(const std::string& fileName,
                                              const CsvImportOutcome& outcome) const {
+    // One statement: the requested days when all were placed, else what was placed and why the
+    // reading stopped.
+    if (outcome.endedEarly)
+        return notice("途中で読み込みを終えました（" + label1 + "から）。\n" + earlyEndNote(outcome),
+                      "確認メッセージ    " + fileName);
     std::string text = "読み込み完了 " + label1;
     if (check3)
         text += "から" + text4 + "日読み込みました。";
-    if (outcome.endedEarly)
-        text += "\n" + earlyEndNote(outcome);
     return notice(std::move(text), "確認メッセージ    " + fileName);
 }
 

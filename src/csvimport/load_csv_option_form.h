@@ -61,7 +61,7 @@ public:
     CsvImportOptions importOptions() const;
     // Step 7: Text2 takes the file name.
     void imported(const std::string& fileName) { text2 = fileName; }
-    // Step 8: the completion message, with a second line when the reading stopped early.
+    // Step 8: the completion message; when the reading stopped early, what was placed and why.
     Message completionMessage(const std::string& fileName, const CsvImportOutcome& outcome) const;
     // A file that could not be opened: nothing was placed.
     static Message openFailedMessage(const std::string& reason);

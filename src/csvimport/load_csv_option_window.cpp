@@ -152,7 +152,10 @@ LoadCsvOptionWindow::LoadCsvOptionWindow(ui::GuiContext& context, QWidget* paren
     outer->addLayout(position);
 
     // File name
+    QLabel* fileLabel = label(this, "Label12", "読み込むファイル名");
+    outer->addWidget(fileLabel);
     text2_ = field(this, "Text2", 0);
+    fileLabel->setBuddy(text2_);
     text2_->setMinimumWidth(380);
     outer->addWidget(text2_);
     auto* nameRow = new QHBoxLayout;
@@ -377,6 +380,8 @@ void LoadCsvOptionWindow::Command1_Click() {
     }
     progress_->setValue(progress_->maximum());
     showMessage(form_.completionMessage(fileName, *outcome));
+    // Empty again, ready for the next import.
+    progress_->setValue(0);
 }
 
 static ui::WindowRegistrar reg("Load_CSV_Option",

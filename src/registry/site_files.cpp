@@ -2,6 +2,7 @@
 
 #include "app/listwrite.h"
 #include "app/safe_save.h"
+#include "app/text_escape.h"
 #include "app/version.h"
 #include "registry/registry.h"
 
@@ -19,9 +20,9 @@ namespace {
 constexpr std::array<const char*, 4> kDataSuffixes = {kYearSuffix, kTenDaySuffix, kGeneratorSuffix,
                                                       kGeneratorResultSuffix};
 // A transfer record is nine short lines; anything much larger is not one.
-constexpr std::uintmax_t kMaxRecordBytes = 64 * 1024;
-// The largest data file a transfer set may bring (a year book is a few hundred kilobytes).
-constexpr std::uintmax_t kMaxDataFileBytes = 64 * 1024 * 1024;
+constexpr std::size_t kMaxRecordBytes = 64 * 1024;
+// The largest data file a transfer set may bring (a year book is about 100 kilobytes).
+constexpr std::size_t kMaxDataFileBytes = kMaxFileBytes;
 
 const char* const kReadInTitle = "読込みエラー";
 
@@ -138,20 +139,11 @@ struct ParsedRecord {
 ParsedRecord parseRecord(const std::string& path, const std::string& fileName) {
     ParsedRecord out;
     const std::string notRecord = "「" + fileName + "」は物件の書出しファイルではありません";
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (!fs::is_regular_file(status)) {
-        out.problem = "「" + fileName + "」を開けません。";
-        return out;
-    }
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > kMaxRecordBytes) {
-        out.problem = notRecord + "（大きすぎます）。";
-        return out;
-    }
-    Result<std::string> bytes = readFileBytes(path);
+    ReadOptions options;
+    options.maxBytes = kMaxRecordBytes;
+    Result<std::string> bytes = readFileBytes(path, options);
     if (!bytes) {
-        out.problem = bytes.error().message;
+        out.problem = "「" + escapedForMessage(fileName) + "」を開けません。\n" + bytes.error().message;
         return out;
     }
     ListReader reader = ListReader::fromBytes(*bytes);
@@ -360,20 +352,19 @@ FileOpResult readIn(MenuForm& form, const std::string& folderIn, const std::stri
     for (const char* suffix : kDataSuffixes) {
         const std::string path = folder + name + suffix;
         std::error_code ec;
-        const fs::file_status status = fs::symlink_status(path, ec);
-        if (status.type() == fs::file_type::not_found)
+        if (fs::symlink_status(path, ec).type() == fs::file_type::not_found)
             continue;
-        if (!fs::is_regular_file(status))
-            return {
-                Outcome::Refused,
-                failure("「" + name + suffix + "」は通常のファイルではありません。" + nothing, kReadInTitle)};
-        const std::uintmax_t size = fs::file_size(path, ec);
-        if (ec || size > kMaxDataFileBytes)
-            return {Outcome::Refused,
-                    failure("「" + name + suffix + "」は大きすぎます。" + nothing, kReadInTitle)};
-        Result<std::string> bytes = readFileBytes(path);
+        // Opened once and checked on the opened file: a plain file with no other name (a hard
+        // link would bring in a file from elsewhere), not larger than any book; a link or a file
+        // swapped for one after the look above is refused, never followed.
+        ReadOptions options;
+        options.maxBytes = kMaxDataFileBytes;
+        options.singleLink = true;
+        Result<std::string> bytes = readFileBytes(path, options);
         if (!bytes)
-            return {Outcome::Failed, failure(bytes.error().message + nothing, kReadInTitle)};
+            return {Outcome::Refused, failure("「" + escapedForMessage(name + suffix) +
+                                                  "」は読み込めません。\n" + bytes.error().message + nothing,
+                                              kReadInTitle)};
         found.emplace_back(suffix, std::move(*bytes));
     }
 

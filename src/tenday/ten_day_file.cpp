@@ -1,5 +1,6 @@
 #include "tenday/ten_day_file.h"
 
+#include "app/book_value.h"
 #include "app/listwrite.h"
 #include "app/safe_save.h"
 
@@ -63,6 +64,8 @@ Status parse(std::string_view bytes, TenDayTables& book) {
             Result<double> number = reader.nextNumber();
             if (!number)
                 return number.error();
+            if (!isBookValue(*number))
+                return Error{std::to_string(reader.line()) + " 行目: 日数の値が" + kBookValueRange + "。"};
             book.dayMark[r][c] = static_cast<float>(*number);
         }
     for (int r = 0; r <= kTenDayRows; ++r)
@@ -70,6 +73,8 @@ Status parse(std::string_view bytes, TenDayTables& book) {
             Result<double> number = reader.nextNumber();
             if (!number)
                 return number.error();
+            if (!isBookValue(*number))
+                return Error{std::to_string(reader.line()) + " 行目: 電力量の値が" + kBookValueRange + "。"};
             book.hours[h][r] = *number;
         }
     return Status::success();
@@ -153,6 +158,14 @@ Result<std::string> tenDayBookBytes(const AppState& state) {
                              "」に保存できない文字（\"）があります。"};
             writer.writeString(label);
         }
+    for (int r = 0; r <= kTenDayRows; ++r) {
+        if (!isBookValue(state.DayMark[r][0]) || !isBookValue(state.DayMark[r][1]))
+            return Error{std::to_string(r) + " 行目の日数が" + kBookValueRange + "。"};
+        for (int h = 0; h < kHourSlots; ++h)
+            if (!isBookValue(state.HourData[h][r]))
+                return Error{std::to_string(r) + " 行目 " + std::to_string(h) + "時の値が" + kBookValueRange +
+                             "。"};
+    }
     for (int r = 0; r <= kTenDayRows; ++r)
         for (int c = 0; c < 2; ++c)
             writer.writeNumber(state.DayMark[r][c]);

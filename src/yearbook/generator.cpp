@@ -1,11 +1,18 @@
 #include "yearbook/generator.h"
 
+#include "app/book_value.h"
 #include "app/listwrite.h"
 #include "app/numtext.h"
 #include "app/safe_save.h"
+#include "app/text_escape.h"
+#include "yearbook/year_book_file.h"
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <utility>
+
+namespace fs = std::filesystem;
 
 namespace wattorio::yearbook {
 
@@ -38,21 +45,48 @@ Result<GeneratorSettings> Load_Ag(const std::string& agPath) {
     for (std::string* field : fields) {
         Result<std::string> text = reader.nextString();
         if (!text)
-            return Error{agPath + ": " + text.error().message};
+            return Error{escapedForMessage(agPath) + ": " + text.error().message};
         *field = std::move(*text);
     }
     return s;
 }
 
-Status saveGeneratorSettings(const std::string& agPath, const GeneratorSettings& settings) {
+GeneratorSettingsLoad openGeneratorSettings(const std::string& agPath) {
+    GeneratorSettingsLoad load;
+    std::error_code ec;
+    if (fs::symlink_status(agPath, ec).type() == fs::file_type::not_found)
+        return load;
+    Result<GeneratorSettings> read = Load_Ag(agPath);
+    if (read) {
+        load.settings = std::move(*read);
+        return load;
+    }
+    // Damaged: copied aside before anything can be saved over it.
+    load.note = "発電設備の設定ファイルを読み込めませんでした。\n" + escapedForMessage(agPath) + "\n（" +
+                read.error().message + "）\n";
+    if (Result<std::string> copy = keepDamagedCopy(agPath)) {
+        load.note += "元のファイルは次の名前で残しました。\n" + escapedForMessage(*copy);
+    } else {
+        load.keepUnwritten = true;
+        load.note += "元のファイルの控えを作れませんでした（" + copy.error().message +
+                     "）。\n控えを作れるまで、このファイルへは保存しません。";
+    }
+    return load;
+}
+
+Result<std::string> generatorSettingsBytes(const GeneratorSettings& settings) {
     const std::vector<std::string> texts = {settings.start, settings.end, settings.capacity,
                                             settings.minOutput, settings.minPurchase};
     for (const std::string& t : texts)
         if (holdsQuoteOrLineEnd(t))
-            return Error{"発電設備の設定に保存できない文字（\" や改行）があります: " + t};
+            return Error{"発電設備の設定に保存できない文字（\" や改行）があります: " + escapedForMessage(t)};
     ListWriter writer;
     writer.writeStrings(texts);
-    Result<std::string> bytes = writer.bytes();
+    return writer.bytes();
+}
+
+Status saveGeneratorSettings(const std::string& agPath, const GeneratorSettings& settings) {
+    Result<std::string> bytes = generatorSettingsBytes(settings);
     if (!bytes)
         return bytes.error();
     return saveFileAtomically(agPath, *bytes);
@@ -67,7 +101,12 @@ Status Data_Lada_AG(AppState& state, const std::string& resultsPath, bool takeLa
     if (!bytes)
         return bytes.error();
     ListReader reader = ListReader::fromBytes(*bytes);
-    const auto damaged = [&](const Error& e) { return Error{resultsPath + ": " + e.message}; };
+    const auto damaged = [&](const Error& e) {
+        return Error{escapedForMessage(resultsPath) + ": " + e.message};
+    };
+    const auto outOfRange = [](int line) {
+        return Error{std::to_string(line) + " 行目: 値が" + std::string(kBookValueRange) + "。"};
+    };
     // The labels and classes are read whole before any is taken, so that a damaged file never
     // leaves the book with half of them.
     std::array<std::array<std::string, 2>, kFileRows> codes;
@@ -84,6 +123,8 @@ Status Data_Lada_AG(AppState& state, const std::string& resultsPath, bool takeLa
             Result<double> v = reader.nextNumber();
             if (!v)
                 return damaged(v.error());
+            if (!isBookValue(*v))
+                return damaged(outOfRange(reader.line()));
             marks[r][c] = static_cast<float>(*v);
         }
     if (takeLabels) {
@@ -98,12 +139,19 @@ Status Data_Lada_AG(AppState& state, const std::string& resultsPath, bool takeLa
             Result<double> v = reader.nextNumber();
             if (!v)
                 return damaged(v.error());
+            if (!isBookValue(*v))
+                return damaged(outOfRange(reader.line()));
             state.GenData[h][r] = *v;
         }
     return Status::success();
 }
 
-Status Data_save_AG(const AppState& state, const std::string& resultsPath) {
+Result<std::string> generatorResultsBytes(const AppState& state) {
+    for (int r = 0; r < kFileRows; ++r)
+        for (int h = 0; h < kHourSlots; ++h)
+            if (!isBookValue(state.GenData[h][r]))
+                return Error{"発電量 " + std::to_string(r) + " 行目 " + std::to_string(h) + "時の値が" +
+                             kBookValueRange + "。"};
     ListWriter writer;
     for (int r = 0; r < kFileRows; ++r)
         for (int c = 0; c < 2; ++c)
@@ -114,10 +162,40 @@ Status Data_save_AG(const AppState& state, const std::string& resultsPath) {
     for (int r = 0; r < kFileRows; ++r)
         for (int h = 0; h < kHourSlots; ++h)
             writer.writeNumber(state.GenData[h][r]);
-    Result<std::string> bytes = writer.bytes();
+    return writer.bytes();
+}
+
+Status Data_save_AG(const AppState& state, const std::string& resultsPath) {
+    Result<std::string> bytes = generatorResultsBytes(state);
     if (!bytes)
         return bytes.error();
     return saveFileAtomically(resultsPath, *bytes);
+}
+
+Status saveGeneratorRun(const AppState& state, const GeneratorSettings& settings,
+                        const GeneratorRunFiles& files) {
+    Result<std::string> results = generatorResultsBytes(state);
+    if (!results)
+        return Error{"ファイルに書き込めません: " + escapedForMessage(files.results) + "（" +
+                     results.error().message + "）"};
+    Result<std::string> stored = generatorSettingsBytes(settings);
+    if (!stored)
+        return stored.error();
+    Result<std::string> book = yearBookBytes(state);
+    if (!book)
+        return Error{"ファイルに書き込めません: " + escapedForMessage(files.book) + "（" +
+                     book.error().message + "）"};
+    // Every new file is written and flushed before any replaces its old one. They are then
+    // renamed results first, settings next, the year book last: a crash between two renames
+    // leaves the book's readings as they were before the run (nothing taken off them is lost,
+    // the run can be checked and undone from the stored totals), never readings reduced by a
+    // run that no results file records.
+    SaveSet set;
+    for (const auto& [path, bytes] : {std::pair{&files.results, &*results},
+                                      std::pair{&files.settings, &*stored}, std::pair{&files.book, &*book}})
+        if (Status s = set.add(*path, *bytes); !s)
+            return s;
+    return set.commit();
 }
 
 float generatorDecision(float x, float cap, float minGen, float minSup) {
@@ -153,6 +231,12 @@ GeneratorValues generatorValues(const GeneratorSettings& settings, double multip
 }
 
 Status checkGenerator(const GeneratorSettings& settings, double multiplier) {
+    for (const std::string* hour : {&settings.start, &settings.end}) {
+        const double h = val(*hour);
+        if (!(h >= 0 && h <= 23))
+            return Error{"運転開始と運転終了は 0時 から 23時 の間で選んでください（" +
+                         escapedForMessage(*hour) + "）。"};
+    }
     if (!(multiplier > 0) || !std::isfinite(multiplier))
         return Error{"物件の乗率が 0 または数値ではないため、発電設備の計算ができません。\n"
                      "物件の登録で乗率を入力してください。"};
@@ -176,8 +260,8 @@ Status simulateGenerator(TextGrid& grid, AppState& state, const GeneratorSetting
         return ok;
     const GeneratorValues v = generatorValues(settings, multiplier);
     // Hours outside 0..23 have no column; a window that starts after it ends runs no hour.
-    const int first = static_cast<int>(std::max(0.0f, std::ceil(v.startH)));
-    const int last = static_cast<int>(std::min(23.0f, std::floor(v.endH)));
+    const int first = static_cast<int>(std::clamp(std::ceil(v.startH), 0.0f, 24.0f));
+    const int last = static_cast<int>(std::clamp(std::floor(v.endH), -1.0f, 23.0f));
     const int lastRow = std::min(kLastRow, grid.rows() - 1);
     grid.beginUpdate();
     for (int r = 1; r <= lastRow; ++r) {

@@ -24,7 +24,17 @@ struct GeneratorSettings {
 
 // Load_Ag: the settings file; an error when it is missing or unreadable (the fields stay empty).
 Result<GeneratorSettings> Load_Ag(const std::string& agPath);
+// The settings as the book opens them: a missing file gives empty fields; a damaged one gives
+// empty fields too, after a copy of it is kept aside ("_Ag.dat.bak"), and a note for the user.
+// When no copy can be made, `keepUnwritten` tells the caller not to save over the file.
+struct GeneratorSettingsLoad {
+    GeneratorSettings settings;
+    std::string note; // "" unless the file was damaged
+    bool keepUnwritten = false;
+};
+GeneratorSettingsLoad openGeneratorSettings(const std::string& agPath);
 // The settings file as one statement of five quoted strings.
+Result<std::string> generatorSettingsBytes(const GeneratorSettings& settings);
 Status saveGeneratorSettings(const std::string& agPath, const GeneratorSettings& settings);
 
 // Data_Lada_AG: GenData := 0, then the results file. With takeLabels false the stored DayCode
@@ -32,8 +42,21 @@ Status saveGeneratorSettings(const std::string& agPath, const GeneratorSettings&
 // A missing file is not an error (GenData stays 0). A damaged file is an error: the labels and
 // classes are then not taken, and GenData keeps the amounts read before the damage.
 Status Data_Lada_AG(AppState& state, const std::string& resultsPath, bool takeLabels);
-// Data_save_AG: DayCode, DayMark and GenData to the results file (crash-safe).
+// Data_save_AG: DayCode, DayMark and GenData to the results file (crash-safe). A value outside
+// the book range (isBookValue) refuses the save.
+Result<std::string> generatorResultsBytes(const AppState& state);
 Status Data_save_AG(const AppState& state, const std::string& resultsPath);
+
+// The three files a generator run changes.
+struct GeneratorRunFiles {
+    std::string book;     // "_Y.dat"
+    std::string results;  // "_Ag_G.dat"
+    std::string settings; // "_Ag.dat"
+};
+// Saves a run as one step as far as a crash allows: the year book (HourData), the results and the
+// settings are all written to temporaries first and only then renamed over the old files.
+Status saveGeneratorRun(const AppState& state, const GeneratorSettings& settings,
+                        const GeneratorRunFiles& files);
 
 // The working values in meter units: StartH, EndH (leading numbers of the hour texts) and
 // Cap, MinGen, MinSup (the kW texts divided by the multiplier); all 0 for a multiplier of 0.
@@ -47,13 +70,14 @@ struct GeneratorValues {
 GeneratorValues generatorValues(const GeneratorSettings& settings, double multiplier);
 
 // The inputs a run refuses, with the message for the user (title "入力エラー", see inputError):
-// a multiplier that is not above 0 (it reads as 0 when empty or not a number, and would divide
-// by zero), and a negative capacity, minimum output or minimum purchase.
+// a start or end hour outside 0..23 (an empty one is 0), a multiplier that is not above 0 (it reads as 0 when
+// empty or not a number, and would divide by zero), and a negative capacity, minimum output or minimum
+// purchase.
 Status checkGenerator(const GeneratorSettings& settings, double multiplier);
 
 // One run over the year book grid (rows 1..365, hour h in column h + 4): reduces the cells of
 // the window's hours (each rewritten as the shortest single-precision text) and adds the
-// reductions to state.GenData. Hours before 0 or after 23 are left out. The multiplier is the
+// reductions to state.GenData. The multiplier is the
 // site's (SiteRecord column 2). Refused inputs (checkGenerator) change nothing.
 Status simulateGenerator(TextGrid& grid, AppState& state, const GeneratorSettings& settings,
                          double multiplier);

@@ -1,11 +1,10 @@
 #include "yearbook/year_book_file.h"
 
+#include "app/book_value.h"
 #include "app/listwrite.h"
 #include "app/safe_save.h"
 
 #include <array>
-#include <cfloat>
-#include <cmath>
 #include <memory>
 
 namespace wattorio::yearbook {
@@ -47,6 +46,15 @@ std::string dayLabel(int row) {
 }
 
 Result<std::string> yearBookBytes(const AppState& state) {
+    // A value the reader would refuse is never written: the old file stays as it was.
+    for (int r = 0; r <= kYearRows; ++r) {
+        if (!isBookValue(state.DayMark[r][0]) || !isBookValue(state.DayMark[r][1]))
+            return Error{std::to_string(r) + " 行目の曜日区分が" + kBookValueRange + "。"};
+        for (int h = 0; h < kHourSlots; ++h)
+            if (!isBookValue(state.HourData[h][r]))
+                return Error{(r >= 1 ? monthLabel(r) + dayLabel(r) + "日 " : "0 行目 ") + std::to_string(h) +
+                             "時の値が" + kBookValueRange + "。"};
+    }
     ListWriter w;
     for (int r = 0; r <= kYearRows; ++r) {
         w.writeString(state.DayCode[r][0]);
@@ -88,9 +96,9 @@ Status readYearBookBytes(AppState& state, std::string_view bytes, BookFileState*
             Result<double> v = reader.nextNumber();
             if (!v)
                 return damaged(v.error().message);
-            // The day class is held in single precision: a value beyond it cannot be taken.
-            if (!std::isfinite(*v) || std::fabs(*v) > FLT_MAX)
-                return damaged(std::to_string(reader.line()) + " 行目: 曜日区分の値が範囲外です。");
+            if (!isBookValue(*v))
+                return damaged(std::to_string(reader.line()) + " 行目: 曜日区分の値が" + kBookValueRange +
+                               "。");
             t->dayMark[r][c] = static_cast<float>(*v);
         }
     for (int r = 0; r <= kYearRows; ++r)
@@ -98,8 +106,9 @@ Status readYearBookBytes(AppState& state, std::string_view bytes, BookFileState*
             Result<double> v = reader.nextNumber();
             if (!v)
                 return damaged(v.error().message);
-            if (!std::isfinite(*v))
-                return damaged(std::to_string(reader.line()) + " 行目: 電力量の値が範囲外です。");
+            if (!isBookValue(*v))
+                return damaged(std::to_string(reader.line()) + " 行目: 電力量の値が" + kBookValueRange +
+                               "。");
             t->hourData[h][r] = *v;
         }
     for (int r = 0; r <= kYearRows; ++r) {

@@ -78,13 +78,15 @@ void YearBookForm::Form_Load() {
     editFlag_ = 0;
     const SiteRecord* site = state_.currentSite();
     label11 = "ﾃﾞﾏﾝﾄﾞ " + (site ? (*site)[3] : std::string()) + "kW";
-    if (Result<GeneratorSettings> settings = Load_Ag(state_.agPath())) {
-        combo3Text = settings->start;
-        combo4Text = settings->end;
-        text2 = settings->capacity;
-        text3 = settings->minOutput;
-        text4 = settings->minPurchase;
-    }
+    const GeneratorSettingsLoad settings = openGeneratorSettings(state_.agPath());
+    combo3Text = settings.settings.start;
+    combo4Text = settings.settings.end;
+    text2 = settings.settings.capacity;
+    text3 = settings.settings.minOutput;
+    text4 = settings.settings.minPurchase;
+    settingsUnprotected_ = settings.keepUnwritten;
+    if (!settings.note.empty())
+        prompter_.show({settings.note, "読み込みエラー", Icon::Warning, Buttons::Ok});
 }
 
 void YearBookForm::Form_Set() {
@@ -264,8 +266,7 @@ void YearBookForm::showEnergyView() {
     Grd1_Crt();
 }
 
-Status YearBookForm::Data_Save() {
-    Data_set();
+Status YearBookForm::protectDamagedBook() {
     const std::string& path = state_.SiteDataPath;
     if (!unprotectedDamagedFile_.empty()) {
         // The damaged file this book replaced is copied aside before anything is written over it.
@@ -277,7 +278,25 @@ Status YearBookForm::Data_Save() {
         }
         unprotectedDamagedFile_.clear();
     }
-    return saveYearBook(state_, path);
+    return Status::success();
+}
+
+Status YearBookForm::Data_Save() {
+    Data_set();
+    if (Status protectedFirst = protectDamagedBook(); !protectedFirst)
+        return protectedFirst;
+    return saveYearBook(state_, state_.SiteDataPath);
+}
+
+Status YearBookForm::saveGeneratorRun(const GeneratorSettings& settings) {
+    Data_set();
+    if (Status protectedFirst = protectDamagedBook(); !protectedFirst)
+        return protectedFirst;
+    if (settingsUnprotected_)
+        return Error{"読み込めなかった発電設備の設定ファイルの控えを作れないため、保存しません: " +
+                     state_.agPath()};
+    return yearbook::saveGeneratorRun(state_, settings,
+                                      {state_.SiteDataPath, state_.agResultsPath(), state_.agPath()});
 }
 
 bool YearBookForm::saveBook() {
@@ -563,13 +582,9 @@ void YearBookForm::Command10_Click() {
     if (prompter_.show(confirm("データの書き換えを完了しました。データを保存しますか？")) != Answer::Ok)
         return;
     busy(true);
-    Status saved = Data_Save();
-    if (saved) {
+    const Status saved = saveGeneratorRun(settings);
+    if (saved)
         editFlag_ = 0;
-        saved = Data_save_AG(state_, resultsPath);
-        if (saved)
-            saved = saveGeneratorSettings(state_.agPath(), settings);
-    }
     busy(false);
     if (!saved) {
         prompter_.show({"データを保存できませんでした。\n" + saved.error().message, "書き込みエラー",

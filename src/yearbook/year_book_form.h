@@ -141,6 +141,9 @@ public:
     // --- generator ---
     GeneratorSettings generatorSettings() const { return {combo3Text, combo4Text, text2, text3, text4}; }
     void Command10_Click(); // 計　算
+    // Data_set, then the book, the results and the settings as one step (saveGeneratorRun).
+    // Refused while a damaged book or settings file could not be copied aside.
+    Status saveGeneratorRun(const GeneratorSettings& settings);
 
     // The focus and scroll wishes of the last operation, taken once by the window.
     FocusRequest takeFocusRequest();
@@ -206,6 +209,9 @@ private:
     // A damaged book file whose copy could not be made: no save may replace it until one is made.
     std::string unprotectedDamagedFile_;
     std::vector<HourCell> undoCells_;
+    // The same for a damaged generator settings file.
+    bool settingsUnprotected_ = false;
+    Status protectDamagedBook();
 };
 
 } // namespace wattorio::yearbook

@@ -314,10 +314,15 @@ TEST_F(PriceCli, SiteWithoutBookPricesAnEmptyYear) {
 
 TEST_F(PriceCli, OverflowingBookStaysValidJson) {
     auto state = std::make_unique<wattorio::AppState>();
+    // A book holds at most 1E+15 a reading; a huge multiplier takes the totals past the largest double.
+    state->AppDir = dir.path();
+    state->SiteTable[1] = {" 1", "本社", "1E+300", "100", "100", "1", "", "", ""};
+    state->SaihanValue = 2;
+    ASSERT_TRUE(wattorio::registry::saveRegistry(*state, 2));
     wattorio::yearbook::newYearBook(*state);
     for (int d = 1; d <= 365; ++d)
         for (int h = 0; h < 24; ++h)
-            state->HourData[h][d] = 1e307; // a month of night hours passes the largest double
+            state->HourData[h][d] = 1e15;
     ASSERT_TRUE(wattorio::yearbook::saveYearBook(*state, dir.file("000001_Y.dat")));
     const CliRun run = cli(dir.path(), "compare --site 1 --all-utilities --json");
     ASSERT_EQ(run.status, 0);

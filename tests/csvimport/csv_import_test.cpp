@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace wattorio;
@@ -322,4 +323,72 @@ TEST_F(CsvImport, LoadTateAndLoadYokoTakeTheFormsSingleValues) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->end, CsvEnd::PastYearEnd);
     EXPECT_EQ(grid.text(0, 4), "");
+}
+
+TEST_F(CsvImport, ValuesBeyondTheBookRangeStopTheImportAtTheirLine) {
+    const std::string huge(1024, '9');
+    const struct {
+        CsvImportOptions options;
+        std::string bytes;
+        int daysPlaced;
+        int valuesPlaced;
+        long long line;
+    } cases[] = {
+        {vertical(0, 1, 1, 1, 2), "1\r\n2\r\n1e400\r\n" + lines(30, ""), 0, 2, 3},
+        {vertical(0, 1, 1, 1, 2), lines(24, "") + "-2E+15\r\n" + lines(30, ""), 1, 24, 25},
+        {horizontal(0, 1, 1, 1, 3), dayLine("", 24, 1) + dayLine(huge + ",", 23, 1) + dayLine("", 24, 1), 1,
+         24, 2},
+        {horizontal(0, 1, 1, 1, 1), dayLine("1E+15,", 23, 1), 1, 24, 0}, // the limit itself is taken
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        grid = bookGrid();
+        Result<CsvImportOutcome> r = run(c.bytes, c.options);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->daysPlaced, c.daysPlaced);
+        EXPECT_EQ(r->valuesPlaced, c.valuesPlaced);
+        if (c.line == 0)
+            continue;
+        EXPECT_EQ(r->end, CsvEnd::ValueOutOfRange);
+        EXPECT_EQ(r->line, c.line);
+        EXPECT_EQ(grid.text(c.daysPlaced + 1, 4 + c.valuesPlaced % 24),
+                  ""); // the refused value is not placed
+        EXPECT_NE(earlyEndNote(*r).find(std::to_string(c.line) + " 行目の値が"), std::string::npos);
+    }
+}
+
+TEST_F(CsvImport, PipesAndFilesThatAreNoTextPlaceNothing) {
+    ASSERT_EQ(::mkfifo(dir.file("pipe.csv").c_str(), 0600), 0); // would block an ordinary open for ever
+    dir.write("program.csv", std::string("\x7F"
+                                         "ELF\x02\x01\x01\x00\x00\x00",
+                                         10) +
+                                 lines(30, ""));
+    dir.write("control.csv", "1\r\n\x1B\x03\x04\r\n");
+    dir.write("neither.csv", "\x81\x20\xFF\xFE\r\n1\r\n");
+    dir.write("utf8.csv", "日付,値\n" + lines(30, ""));
+    dir.write("sjis.csv", "\x93\xFA\x95\x74,\xB6\xB3\r\n" + lines(30, ""));
+    const struct {
+        const char* name;
+        const char* expectedError;
+    } cases[] = {
+        {"pipe.csv", "通常のファイルではありません"},
+        {"program.csv", "NUL"},
+        {"control.csv", "文字でないバイト"},
+        {"neither.csv", "Shift_JIS でも UTF-8 でもありません"},
+        {"utf8.csv", nullptr},
+        {"sjis.csv", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid = bookGrid();
+        Result<CsvImportOutcome> r = importCsv(dir.file(c.name), vertical(1, 1, 1, 1, 1), grid);
+        if (!c.expectedError) {
+            ASSERT_TRUE(r) << r.error().message;
+            EXPECT_EQ(r->daysPlaced, 1);
+            continue;
+        }
+        ASSERT_FALSE(r);
+        EXPECT_NE(r.error().message.find(c.expectedError), std::string::npos) << r.error().message;
+        EXPECT_EQ(grid.text(1, 4), "");
+    }
 }

@@ -121,13 +121,14 @@ TEST(CsvLineReader, HugeLineAndBinaryBytesStayBoundedAndEnd) {
     EXPECT_EQ(lines[1].count, 2);
     EXPECT_EQ(lines[1].fields[0], std::string("\x00\x01\xFF\xFE", 4));
 
-    // Imported with the first field wanted: the cell holds the capped text and reads as a number.
+    // Imported with the first field wanted: the capped run of digits is beyond any book value.
     TextGrid grid(366, 28, 1, 3);
     auto r = importCsv(dir.file("big.csv"), {CsvLayout::Vertical, 0, 1, 1, 1, 1}, grid);
     ASSERT_TRUE(r);
-    EXPECT_EQ(grid.text(1, 4), std::string(kMaxFieldBytes, '7'));
-    EXPECT_EQ(r->end, CsvEnd::EndOfFile);
-    EXPECT_EQ(r->valuesPlaced, 2);
+    EXPECT_EQ(grid.text(1, 4), "");
+    EXPECT_EQ(r->end, CsvEnd::ValueOutOfRange);
+    EXPECT_EQ(r->line, 1);
+    EXPECT_EQ(r->valuesPlaced, 0);
 }
 
 TEST(CsvLineReader, SkippingCountsLines) {

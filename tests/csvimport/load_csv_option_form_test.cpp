@@ -225,7 +225,8 @@ TEST(LoadCsvOptionForm, CompletionMessages) {
     shortFile.end = CsvEnd::EndOfFile;
     shortFile.daysPlaced = 12;
     m = f.completionMessage("/data/a.csv", shortFile);
-    EXPECT_EQ(m.text, "読み込み完了 4月  1日から30日読み込みました。\n"
+    // One statement: what was placed and why it stopped, not the days asked for.
+    EXPECT_EQ(m.text, "途中で読み込みを終えました（4月  1日から）。\n"
                       "ファイルの終わりに達したため、読み込んだのは 12 日分です。");
 
     const Message failed = LoadCsvOptionForm::openFailedMessage("ファイルを開けません: /x.csv");

@@ -398,13 +398,22 @@ TEST_F(SiteFilesTest, ReadInTakesDataFilesOnlyAsPlainFilesOfTheChosenFolder) {
     other.write("Plant_Wattorio_M.dat", recordFile({" 3", "Plant", "1", "100", "90", "1", "", "", ""}));
     other.write("Plant_Y.dat", bookBytes("Y"));
     work.write("secret.dat", bookBytes("elsewhere"));
-    fs::create_symlink(work.file("secret.dat"), other.file("Plant_W.dat"));
-
-    FileOpResult r = readIn(form, other.path(), "Plant_Wattorio_M.dat", answers);
-    EXPECT_EQ(r.outcome, Outcome::Refused);
-    EXPECT_EQ(form.nextSiteRow(), 1);
-    EXPECT_FALSE(work.exists("000001_Y.dat"));
-    EXPECT_FALSE(work.exists("000001_W.dat"));
+    // A link, then a hard link (a second name of a file elsewhere), in the companion's place.
+    for (const bool hard : {false, true}) {
+        SCOPED_TRACE(hard ? "hard link" : "symlink");
+        fs::remove(other.file("Plant_W.dat"));
+        if (hard)
+            fs::create_hard_link(work.file("secret.dat"), other.file("Plant_W.dat"));
+        else
+            fs::create_symlink(work.file("secret.dat"), other.file("Plant_W.dat"));
+        FileOpResult r = readIn(form, other.path(), "Plant_Wattorio_M.dat", answers);
+        EXPECT_EQ(r.outcome, Outcome::Refused);
+        ASSERT_TRUE(r.message);
+        EXPECT_NE(r.message->text.find("Plant_W.dat"), std::string::npos) << r.message->text;
+        EXPECT_EQ(form.nextSiteRow(), 1);
+        EXPECT_FALSE(work.exists("000001_Y.dat"));
+        EXPECT_FALSE(work.exists("000001_W.dat"));
+    }
 }
 
 TEST_F(SiteFilesTest, ReadInThatCannotSaveTheRegistryRemovesTheCopiedFiles) {

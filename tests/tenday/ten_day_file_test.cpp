@@ -46,7 +46,7 @@ void fillSample(AppState& s) {
     for (int r = 0; r <= kTenDayRows; ++r)
         for (int h = 0; h < kHourSlots; ++h)
             s.HourData[h][r] = r * 100.0 + h + (h % 3 == 0 ? 0.5 : 0.0) - (r == 13 ? 5000 : 0);
-    s.HourData[24][48] = 1e300;
+    s.HourData[24][48] = 1e15;
     s.HourData[25][1] = 0.1;
     s.HourData[3][3] = 123456789.125;
 }
@@ -177,7 +177,14 @@ TEST(TenDayFile, DamagedFilesChangeNothingButStartNew) {
     wordInNumbers[500] = "abc";
     std::vector<std::string> quotedNumber = lines;
     quotedNumber[150] = "\"6\"";
+    std::vector<std::string> hugeHour = lines, overflowHour = lines, hugeDays = lines;
+    hugeHour[500] = "1E+308";
+    overflowHour[500] = "1E+400";
+    hugeDays[150] = "1E+308";
     const std::vector<std::pair<std::string, std::string>> cases = {
+        {"huge hour", join(hugeHour)},
+        {"overflowing hour", join(overflowHour)},
+        {"huge day count", join(hugeDays)},
         {"short", join(shortFile)},
         {"word", join(wordInNumbers)},
         {"quoted", join(quotedNumber)},

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -136,12 +138,20 @@ TEST(GeneratorRun, EmptyOrReversedWindows) {
     ASSERT_TRUE(simulateGenerator(other, s2, settings("18時", "8時", "100", "20", "30"), 1));
     for (int c = 4; c < 28; ++c)
         EXPECT_EQ(other.text(100, c), "200");
-    // Hours outside the day are left out; the label columns never change.
+    // The whole day; the label columns never change.
     other.setText(1, 3, "7");
-    ASSERT_TRUE(simulateGenerator(other, s2, settings("-3", "30", "100", "20", "30"), 1));
+    ASSERT_TRUE(simulateGenerator(other, s2, settings("0時", "23時", "100", "20", "30"), 1));
     EXPECT_EQ(other.text(1, 3), "7");
     EXPECT_EQ(other.text(1, 4), "100");
     EXPECT_EQ(other.text(1, 27), "100");
+    // Hours outside the day are refused (a huge one once overflowed into an index).
+    for (const auto& [start, end] :
+         {std::pair{"-3", "23"}, {"0", "30"}, {"2147483648", "5"}, {"1e10", "5"}, {"5", "1E+400"}}) {
+        SCOPED_TRACE(start);
+        const Status s = simulateGenerator(other, s2, settings(start, end, "100", "20", "30"), 1);
+        ASSERT_FALSE(s);
+        EXPECT_NE(s.error().message.find("0時 から 23時"), std::string::npos);
+    }
 }
 
 TEST(GeneratorRun, MultiplierConvertsKilowattsToMeterUnits) {
@@ -306,4 +316,41 @@ TEST_F(GeneratorResults, DamagedResultsFileRefusesTheRun) {
     ASSERT_FALSE(Data_Lada_AG(*state, path, true));
     EXPECT_EQ(state->DayCode[1][1], "1");
     EXPECT_EQ(state->GenData[9][1], 0);
+}
+
+TEST_F(GeneratorResults, DamagedSettingsAreKeptAsideBeforeAnythingIsSaved) {
+    const std::string ag = dir.file("000001_Ag.dat");
+    EXPECT_TRUE(openGeneratorSettings(ag).note.empty());       // missing: nothing to tell
+    dir.write("000001_Ag.dat", std::string("\"9\x00\x1B", 4)); // short and with control bytes
+    const GeneratorSettingsLoad load = openGeneratorSettings(ag);
+    EXPECT_EQ(load.settings, GeneratorSettings{});
+    EXPECT_FALSE(load.keepUnwritten);
+    EXPECT_NE(load.note.find("000001_Ag.dat.bak"), std::string::npos) << load.note;
+    EXPECT_EQ(dir.read("000001_Ag.dat.bak"), std::string("\"9\x00\x1B", 4));
+}
+
+TEST_F(GeneratorResults, ARunIsSavedAllOrNothing) {
+    const GeneratorRunFiles files{dir.file("000001_Y.dat"), path, dir.file("000001_Ag.dat")};
+    state->HourData[9][1] = 100;
+    state->GenData[9][1] = 100;
+    const GeneratorSettings s = settings("9時", "17時", "100", "0", "0");
+    ASSERT_TRUE(saveGeneratorRun(*state, s, files));
+    const std::string book = dir.read("000001_Y.dat"), results = dir.read("000001_Ag_G.dat");
+    EXPECT_EQ(Load_Ag(files.settings)->end, "17時");
+
+    // A new run that cannot write one of its files (here a value beyond the range; a full disk
+    // acts alike) changes none of the three.
+    state->HourData[9][1] = 50;
+    state->GenData[9][1] = HUGE_VAL;
+    EXPECT_FALSE(saveGeneratorRun(*state, settings("10時", "17時", "100", "0", "0"), files));
+    state->GenData[9][1] = 150;
+    std::filesystem::remove(files.settings);
+    std::filesystem::create_directory(files.settings); // the settings' place cannot take a file
+    EXPECT_FALSE(saveGeneratorRun(*state, settings("10時", "17時", "100", "0", "0"), files));
+    EXPECT_EQ(dir.read("000001_Y.dat"), book);
+    EXPECT_EQ(dir.read("000001_Ag_G.dat"), results);
+    int entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        entries += e.is_regular_file();
+    EXPECT_EQ(entries, 2); // no temporary left behind
 }

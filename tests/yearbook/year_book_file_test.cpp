@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -58,7 +60,7 @@ std::unique_ptr<AppState> filledBook() {
             s->HourData[h][r] = (r * 26 + h) % 7 == 0 ? 0.0 : (r * 26 + h) * 0.25 + 1.0 / 3.0;
     }
     s->HourData[24][0] = -5;
-    s->HourData[25][365] = 1e300;
+    s->HourData[25][365] = 1e15; // the largest value a book holds
     return s;
 }
 
@@ -133,7 +135,7 @@ TEST(YearBookFile, SavedBookReloadsTableForTableAndByteForByte) {
     EXPECT_TRUE(sameTables(*original, *loaded));
     EXPECT_EQ(loaded->DayCode[0][0], "見出し");
     EXPECT_EQ(loaded->HourData[24][0], -5);
-    EXPECT_EQ(loaded->HourData[25][365], 1e300);
+    EXPECT_EQ(loaded->HourData[25][365], 1e15);
     const std::string first = dir.read("000009_Y.dat");
     ASSERT_TRUE(saveYearBook(*loaded, path));
     EXPECT_EQ(dir.read("000009_Y.dat"), first);
@@ -164,7 +166,7 @@ TEST(YearBookFile, UnusualButReadableNumbersAreKept) {
     lines[dayMarkLine(10, 1)] = "-5";
     lines[hourLine(0, 1)] = ".5";
     lines[hourLine(1, 1)] = "-5";
-    lines[hourLine(2, 1)] = "1E+300";
+    lines[hourLine(2, 1)] = "1E+15";
     lines[hourLine(3, 1)] = "1.5e-3";
     lines[hourLine(4, 1)] = "+7";
     dir.write("lf_Y.dat", joinCrLf(lines, "\n"));
@@ -176,7 +178,7 @@ TEST(YearBookFile, UnusualButReadableNumbersAreKept) {
     EXPECT_EQ(loaded->DayMark[10][1], -5);
     EXPECT_EQ(loaded->HourData[0][1], 0.5);
     EXPECT_EQ(loaded->HourData[1][1], -5);
-    EXPECT_EQ(loaded->HourData[2][1], 1e300);
+    EXPECT_EQ(loaded->HourData[2][1], 1e15);
     EXPECT_EQ(loaded->HourData[3][1], 0.0015);
     EXPECT_EQ(loaded->HourData[4][1], 7);
     EXPECT_EQ(loaded->DayCode[365][0], "12月");
@@ -185,7 +187,7 @@ TEST(YearBookFile, UnusualButReadableNumbersAreKept) {
     const std::vector<std::string> again = linesOf(dir.read("lf_Y.dat"));
     ASSERT_EQ(again.size(), 10980u);
     EXPECT_EQ(again[hourLine(0, 1)], "0.5");
-    EXPECT_EQ(again[hourLine(2, 1)], "1E+300");
+    EXPECT_EQ(again[hourLine(2, 1)], "1E+15");
 }
 
 TEST(YearBookFile, DamagedFilesLeaveTheTablesUntouched) {
@@ -219,10 +221,10 @@ TEST(YearBookFile, DamagedFilesLeaveTheTablesUntouched) {
         l[dayMarkLine(4, 0)] = "1E+300";
         cases.push_back({"day class beyond single precision", joinCrLf(l)});
     }
-    {
+    for (const char* beyond : {"1E+400", "1E+308", "-1.000001E+15"}) {
         std::vector<std::string> l = lines;
-        l[hourLine(0, 0)] = "1E+400";
-        cases.push_back({"reading beyond double precision", joinCrLf(l)});
+        l[hourLine(0, 0)] = beyond;
+        cases.push_back({"reading beyond the book range", joinCrLf(l)});
     }
     {
         std::vector<std::string> l = lines;
@@ -249,6 +251,21 @@ TEST(YearBookFile, DamagedFilesLeaveTheTablesUntouched) {
         EXPECT_FALSE(st.error().message.empty());
         EXPECT_EQ(s->HourData[3][100], 42);
         EXPECT_EQ(s->DayCode[1][0], "keep");
+    }
+}
+
+TEST(YearBookFile, ValuesBeyondTheBookRangeAreNeverWritten) {
+    TempDir dir;
+    auto s = std::make_unique<AppState>();
+    newYearBook(*s);
+    ASSERT_TRUE(saveYearBook(*s, dir.file("r_Y.dat")));
+    const std::string before = dir.read("r_Y.dat");
+    for (const double beyond : {HUGE_VAL, -2e15, std::nan("")}) {
+        s->HourData[7][32] = beyond;
+        const Status st = saveYearBook(*s, dir.file("r_Y.dat"));
+        ASSERT_FALSE(st);
+        EXPECT_NE(st.error().message.find("2月1日 7時"), std::string::npos) << st.error().message;
+        EXPECT_EQ(dir.read("r_Y.dat"), before);
     }
 }
 
