@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs every test; then builds the core, the CLI and the core tests without Qt and runs those
-# tests too; then fuzzes the list-read reader for 30 seconds. Fails when anything fails.
+# tests too; then fuzzes every file reader (scripts/fuzz.sh). Fails when anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -19,11 +19,5 @@ cmake -S "$root" -B "$root/build-core" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWATTO
 cmake --build "$root/build-core" -j "$jobs"
 (cd "$root/build-core" && ctest --output-on-failure -j "$jobs")
 
-echo "== Fuzzing the list-read reader for 30 seconds"
-cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWATTORIO_GUI=OFF \
-    -DWATTORIO_TESTS=OFF -DWATTORIO_BENCH=OFF -DWATTORIO_FUZZ=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$root/build-fuzz" --target fuzz_listread -j "$jobs"
-mkdir -p "$root/build-fuzz/corpus"
-cp "$root"/fuzz/corpus/* "$root/build-fuzz/corpus/" 2>/dev/null || true
-"$root/build-fuzz/fuzz/fuzz_listread" -max_total_time=30 -rss_limit_mb=2048 "$root/build-fuzz/corpus"
+echo "== Fuzzing every file reader (under three minutes)"
+bash "$root/scripts/fuzz.sh"

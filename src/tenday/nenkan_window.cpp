@@ -190,6 +190,7 @@ void NenkanWindow::Command1_Click() {
 
 void NenkanWindow::Command2_Click() {
     form_.clearArea();
+    refreshFields();
 }
 
 void NenkanWindow::Command3_Click() {
@@ -221,6 +222,7 @@ void NenkanWindow::Command6_Click() {
 
 void NenkanWindow::Command7_Click() {
     form_.paste();
+    refreshFields();
 }
 
 void NenkanWindow::Command8_Click() {

@@ -133,6 +133,17 @@ Status TenDayForm::Data_Save() {
     return saveTenDayBook(state_, bookPath_);
 }
 
+void TenDayForm::showCurrentCell() {
+    // The fields always show the cells they write to.
+    if (Sel_Row < 1 || Sel_Row > kTenDayRows)
+        return;
+    Text1 = grid_.text(Sel_Row, 1);
+    Text2 = grid_.text(Sel_Row, 2);
+    Text3 = grid_.text(Sel_Row, 3);
+    if (hourCellCurrent())
+        Text5 = grid_.text(Sel_Row, Sel_Col);
+}
+
 bool TenDayForm::MSFlexGrid1_Click(int row, int col) {
     if (row < 1 || row > kTenDayRows || col < 0 || col > kLastCol)
         return false;
@@ -203,6 +214,7 @@ void TenDayForm::paste() {
     grid_.endUpdate();
     Copy_Area = {};
     Edit_Flg = 1;
+    showCurrentCell();
 }
 
 void TenDayForm::clearArea() {
@@ -216,6 +228,7 @@ void TenDayForm::clearArea() {
     grid_.endUpdate();
     Copy_Area = {};
     Edit_Flg = 1;
+    showCurrentCell();
 }
 
 Message TenDayForm::save() {

@@ -112,6 +112,7 @@ public:
 
 private:
     bool hourCellCurrent() const { return Sel_Row >= 1 && Sel_Col >= kFirstHourCol; }
+    void showCurrentCell();
 
     AppState& state_;
     TextGrid grid_;

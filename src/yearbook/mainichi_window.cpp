@@ -399,6 +399,9 @@ bool MainichiWindow::eventFilter(QObject* watched, QEvent* event) {
     if (moved) {
         refresh();
         applyRequests();
+        // The highlight follows the cell the field now edits.
+        grid_->selectCell(form_.selRow(), form_.selCol());
+        text1_->setFocus();
         text1_->end(false);
         return true;
     }

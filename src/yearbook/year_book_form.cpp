@@ -359,6 +359,13 @@ void YearBookForm::MSFlexGrid1_MouseUp(int endRow, int endCol) {
     selEndCol_ = endCol;
 }
 
+void YearBookForm::showCurrentCell() {
+    // The entry field always shows the cell it writes to, so that Enter never writes back a
+    // value the grid no longer holds.
+    if (text1Active())
+        text1 = grid_.text(selRow_, selCol_);
+}
+
 void YearBookForm::updateLabel2() {
     label2 = selLabel_ + std::to_string(selCol_ - kFirstHourCol) + " 時のkWh";
 }
@@ -436,6 +443,7 @@ void YearBookForm::Command2_Click() {
             grid_.setText(selRow_ + i, selCol_ + j, std::move(text));
         }
     grid_.endUpdate();
+    showCurrentCell();
     copyArea_ = {0, 0, 0, 0};
     editFlag_ = 1;
 }
@@ -448,6 +456,7 @@ void YearBookForm::Command3_Click() {
         for (int j = 0; j <= copyArea_[2] - copyArea_[1]; ++j)
             grid_.setText(copyArea_[0] + i, copyArea_[1] + j, std::string());
     grid_.endUpdate();
+    showCurrentCell();
     copyArea_ = {0, 0, 0, 0};
     editFlag_ = 1;
 }
@@ -460,6 +469,7 @@ void YearBookForm::Dat_Cls_Click() {
             state_.HourData[h][r] = 0;
     Grd_Cls(grid_, kFirstHourCol, 1);
     undoCells_.clear();
+    showCurrentCell();
     editFlag_ = 1;
     prompter_.show(notice("消去しました。", "確認メッセージ"));
 }
@@ -469,6 +479,7 @@ void YearBookForm::Dat_Cls_Click() {
 
 void YearBookForm::Denriyoku_Crt_Click() {
     Data_Load();
+    showCurrentCell();
 }
 
 void YearBookForm::Ag_Kw_Click() {
@@ -482,6 +493,7 @@ void YearBookForm::Ag_Kw_Click() {
     Data_Lada_AG(state_, state_.agResultsPath(), false);
     viewMode_ = kGenerationView;
     Grd1_Crt();
+    showCurrentCell();
     busy(false);
 }
 
@@ -549,6 +561,7 @@ void YearBookForm::Command6_Click() {
         setAnnualHolidays(state_.DayMark, year, static_cast<int>(s), check1);
     }
     Grd1_Crt();
+    showCurrentCell();
     editFlag_ = 1;
     busy(false);
     if (!note.empty())
@@ -579,6 +592,7 @@ void YearBookForm::Command10_Click() {
         return;
     }
     editFlag_ = 1;
+    showCurrentCell();
     if (prompter_.show(confirm("データの書き換えを完了しました。データを保存しますか？")) != Answer::Ok)
         return;
     busy(true);

@@ -188,6 +188,7 @@ private:
     void buildGrid();
     void showNewBook();
     void updateLabel2();
+    void showCurrentCell();
     std::string cellText(int row, int col) const { return grid_.text(row, col); }
     std::string damagedMessage(const std::string& path, const std::string& why, bool repaired);
 

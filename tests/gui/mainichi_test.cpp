@@ -182,6 +182,36 @@ private slots:
         QCOMPARE(child<QLabel>(w, "Label2")->text(), qs("35 行  2月4日 10 時のkWh"));
     }
 
+    // The entry field shows the current cell after a paste, a clear or an arrow, and the
+    // highlight follows the arrows: Enter never writes a stale value back.
+    void entryFieldFollowsTheCurrentCell() {
+        writeBook();
+        MainichiWindow* w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* grid = child<ui::FlexGrid>(w, "MSFlexGrid1");
+        auto* text1 = child<QLineEdit>(w, "Text1");
+        grid->clickCell(36, 13);
+        child<QPushButton>(w, "Command1")->click(); // 行選択: the one cell
+        grid->clickCell(35, 13);
+        QCOMPARE(text1->text(), qs("135"));
+        child<QPushButton>(w, "Command2")->click(); // 貼り付け
+        QCOMPARE(text1->text(), qs("136"));
+        QTest::keyClick(text1, Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(w->form().grid().text(35, 13)), qs("136"));
+
+        QTest::keyClick(text1, Qt::Key_Right);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(34, 14));
+        QTest::keyClick(text1, Qt::Key_Left);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(34, 13));
+
+        child<QPushButton>(w, "Command1")->click();
+        child<QPushButton>(w, "Command3")->click(); // クリア
+        QCOMPARE(text1->text(), QString());
+        QTest::keyClick(text1, Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(w->form().grid().text(35, 13)), QString());
+    }
+
     void weekdayClickAndSingleDaySetting() {
         writeBook();
         MainichiWindow* w = open();

@@ -160,11 +160,15 @@ private slots:
         grid->clickCell(48, 26);
         click(w, "Command7");
         QCOMPARE(cell(w, 48, 27), QStringLiteral("40"));
+        QCOMPARE(text5->text(), QStringLiteral("125")); // the field follows the pasted cell
         emit grid->selectionEnded(48, 27);
         click(w, "Command6");
         click(w, "Command2");
         QCOMPARE(cell(w, 48, 26), QString());
         QCOMPARE(cell(w, 48, 27), QString());
+        QCOMPARE(text5->text(), QString());
+        QTest::keyClick(text5, Qt::Key_Return); // Enter writes back nothing stale
+        QCOMPARE(cell(w, 48, 26), QString());
     }
 
     void savingAndClosing() {
