@@ -238,7 +238,7 @@ Result<std::string> keepDamagedCopy(const std::string& path) {
         return fail("控えが多すぎます");
     const int fd = ::open(freeName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
-        return fail(freeName + ": " + reason());
+        return fail(freeName + ": " + reason(errno));
     const char* p = bytes->data();
     std::size_t left = bytes->size();
     while (left > 0) {
@@ -251,7 +251,7 @@ Result<std::string> keepDamagedCopy(const std::string& path) {
         left -= static_cast<std::size_t>(n);
     }
     const bool written = left == 0 && ::fsync(fd) == 0;
-    const std::string why = reason();
+    const std::string why = reason(errno);
     if (::close(fd) != 0 || !written) {
         ::unlink(freeName.c_str());
         return fail(freeName + ": " + why);
