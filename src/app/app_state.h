@@ -4,6 +4,7 @@
 // owned by main and passed by reference.
 
 #include <array>
+#include <map>
 #include <set>
 #include <string>
 
@@ -16,6 +17,15 @@ constexpr int kBookRows = 371; // book tables rows 0..370
 constexpr int kHourSlots = 26; // HourData / GenData first index 0..25
 
 using SiteRecord = std::array<std::string, kSiteFields>;
+
+// The menu comparison's choices for one site, kept for the run (never saved): "全電力会社", the
+// category (0 every category, 1 事務所・ビル・店舗, 2 工場) and the voltage row (0 every row, 1..3).
+struct ComparisonChoice {
+    bool allUtilities = false;
+    int category = 0;
+    int voltage = 0;
+    bool operator==(const ComparisonChoice&) const = default;
+};
 
 struct AppState {
     // Working folder, always ending in the platform's separator.
@@ -54,6 +64,8 @@ struct AppState {
     std::string DataDir;
     // Site codes whose annual holiday setting uses the Cabinet Office's holidays, for this run.
     std::set<std::string> OfficialCalendarSites;
+    // The menu comparison's choices by site serial, for this run.
+    std::map<std::string, ComparisonChoice> ComparisonChoices;
 
     // Registry row of the current site, or nullptr when SiteRow does not point at a registered row.
     const SiteRecord* currentSite() const;

@@ -12,8 +12,8 @@ namespace wattorio::calc {
 namespace {
 
 constexpr std::string_view kColumnTitles[kRankColumnCount] = {
-    "順位",     "電力会社",   "区分",     "電圧",       "メニュー",
-    "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差",
+    "順位",     "電力会社",   "区分",     "電圧",       "メニュー",   "計算電力量",
+    "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差", "備考",
 };
 
 // The whole yen a figure shows as.
@@ -21,15 +21,18 @@ double shownYen(double value) {
     return std::round(value);
 }
 
-// Catalog order: utility, then list, then index.
+// Catalog order: utility, then list, then index (menus without a catalog entry after those).
 auto catalogKey(const RankedMenu& r) {
-    return std::make_tuple(r.menu->utility, r.menu->list, r.menu->index);
+    return r.menu ? std::make_tuple(0, r.menu->utility, r.menu->list, r.menu->index)
+                  : std::make_tuple(1, r.utility, 0, r.position);
 }
 
 } // namespace
 
 double rankAmount(const RankedMenu& r, RankColumn column) {
     switch (column) {
+    case RankColumn::PricedKwh:
+        return r.pricedKwh;
     case RankColumn::Demand:
         return r.demandCharge;
     case RankColumn::Energy:
@@ -106,6 +109,38 @@ ComparisonInput comparisonInput(const TotalForm& form, const AppState& state) {
     return in;
 }
 
+std::string_view menuSourceName(MenuSource source) {
+    switch (source) {
+    case MenuSource::Catalog:
+        return "catalog";
+    }
+    return {};
+}
+
+bool MenuFilter::takes(int menuUtility, tariffs::Category menuCategory, int menuVoltage) const {
+    return (utility == 0 || menuUtility == utility) && (!category || *category == menuCategory) &&
+           (voltage == 0 || menuVoltage == voltage);
+}
+
+bool isPartialYear(double pricedKwh, double yearKwh) {
+    return yearKwh - pricedKwh > kPartialMarginKwh;
+}
+
+std::string partialNoteText(double pricedKwh, double yearKwh) {
+    const auto kwh = [](double v) {
+        const std::string digits = groupedDigits(v);
+        return (digits.empty() ? std::string("0") : digits) + " kWh";
+    };
+    return std::string(kPartialNote) + "（年間 " + kwh(yearKwh) + " のうち " + kwh(pricedKwh) + " を計算）";
+}
+
+double yearKwh(const SeasonTable& season) {
+    double kwh = 0;
+    for (int r = 1; r <= 4; ++r)
+        kwh += season[4][static_cast<std::size_t>(r)];
+    return kwh;
+}
+
 std::string_view rankColumnTitle(RankColumn column) {
     const auto i = static_cast<int>(column);
     return i >= 0 && i < kRankColumnCount ? kColumnTitles[i] : std::string_view{};
@@ -116,19 +151,36 @@ bool isAmountColumn(RankColumn column) {
            column == RankColumn::WithTax || column == RankColumn::Difference;
 }
 
-std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility) {
+bool isRightAligned(RankColumn column) {
+    return column == RankColumn::Rank || column == RankColumn::PricedKwh || isAmountColumn(column);
+}
+
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter) {
     std::vector<RankedMenu> rows;
-    if (utility < 0 || utility > 9)
+    if (filter.utility < 0 || filter.utility > 9)
         return rows;
-    rows.reserve(utility == 0 ? static_cast<std::size_t>(tariffs::kMenuCount) : 24);
+    rows.reserve(filter.utility == 0 ? static_cast<std::size_t>(tariffs::kMenuCount) : 24);
+    const double year = yearKwh(input.season);
     for (const tariffs::TariffMenu& menu : tariffs::allMenus()) {
-        if (utility != 0 && menu.utility != utility)
+        if (!filter.takes(menu.utility, menu.category, menu.voltageRow))
             continue;
         const MenuPrice price = priceMenu(menu, input.season, input.contract, input.powerFactor);
         RankedMenu r;
         r.menu = &menu;
+        r.source = MenuSource::Catalog;
+        r.utility = menu.utility;
+        r.category = menu.category;
+        r.voltageRow = menu.voltageRow;
+        r.item = std::string(menu.itemText);
+        r.caption = std::string(menu.caption);
         r.lineKwh = price.lineKwh;
         r.lineCharge = price.charges.lineCharge;
+        double kwh = 0;
+        for (int k = 1; k <= 5; ++k)
+            kwh += r.lineKwh[static_cast<std::size_t>(k)];
+        r.pricedKwh = kwh;
+        r.yearKwh = year;
+        r.partial = isPartialYear(kwh, year);
         r.demandCharge = r.lineCharge[0];
         double energy = 0;
         for (int k = 1; k <= 5; ++k)
@@ -136,23 +188,38 @@ std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility) {
         r.energyCharge = energy;
         r.total = price.charges.total;
         r.totalWithTax = price.charges.totalWithTax;
-        rows.push_back(r);
+        rows.push_back(std::move(r));
     }
     std::stable_sort(rows.begin(), rows.end(), [](const RankedMenu& a, const RankedMenu& b) {
+        if (a.partial != b.partial)
+            return b.partial; // every whole-year price before any part-year one
         const int c = compareAmounts(a.totalWithTax, b.totalWithTax);
         if (c != 0)
             return c < 0;
         return catalogKey(a) < catalogKey(b);
     });
-    const double cheapest = rows.empty() ? 0 : shownYen(rows.front().totalWithTax);
+    const RankedMenu* cheapest = nullptr;
+    for (const RankedMenu& r : rows)
+        if (!r.partial) {
+            cheapest = &r;
+            break;
+        }
+    const double cheapestYen = cheapest ? shownYen(cheapest->totalWithTax) : 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         RankedMenu& r = rows[i];
-        const bool tied = i > 0 && shownYen(r.totalWithTax) == shownYen(rows[i - 1].totalWithTax);
+        const bool tied = i > 0 && r.partial == rows[i - 1].partial &&
+                          shownYen(r.totalWithTax) == shownYen(rows[i - 1].totalWithTax);
         r.position = static_cast<int>(i) + 1;
         r.rank = tied ? rows[i - 1].rank : r.position;
-        r.difference = shownYen(r.totalWithTax) - cheapest;
+        r.difference = r.partial ? std::nan("") : shownYen(r.totalWithTax) - cheapestYen;
     }
     return rows;
+}
+
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility) {
+    MenuFilter filter;
+    filter.utility = utility;
+    return rankMenus(input, filter);
 }
 
 void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descending) {
@@ -167,17 +234,19 @@ void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descendi
     const auto key = [column](const RankedMenu& a, const RankedMenu& b) -> int {
         switch (column) {
         case RankColumn::Utility:
-            return (a.menu->utility > b.menu->utility) - (a.menu->utility < b.menu->utility);
+            return (a.utility > b.utility) - (a.utility < b.utility);
         case RankColumn::Category: {
-            const int x = static_cast<int>(a.menu->category), y = static_cast<int>(b.menu->category);
+            const int x = static_cast<int>(a.category), y = static_cast<int>(b.category);
             return (x > y) - (x < y);
         }
         case RankColumn::Voltage:
-            return (a.menu->voltageRow > b.menu->voltageRow) - (a.menu->voltageRow < b.menu->voltageRow);
+            return (a.voltageRow > b.voltageRow) - (a.voltageRow < b.voltageRow);
         case RankColumn::Menu: {
-            const int c = a.menu->itemText.compare(b.menu->itemText);
+            const int c = a.item.compare(b.item);
             return (c > 0) - (c < 0);
         }
+        case RankColumn::Note:
+            return static_cast<int>(a.partial) - static_cast<int>(b.partial);
         default:
             return compareAmounts(rankAmount(a, column), rankAmount(b, column));
         }
@@ -191,24 +260,32 @@ void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descendi
 }
 
 std::string rankCell(const RankedMenu& row, RankColumn column) {
-    if (!row.menu)
-        return {};
     switch (column) {
     case RankColumn::Rank:
         return std::to_string(row.rank);
     case RankColumn::Utility:
-        return row.menu->utility >= 1 && row.menu->utility <= 9
-                   ? kUtilityNames[static_cast<std::size_t>(row.menu->utility - 1)]
-                   : "";
+        return row.utility >= 1 && row.utility <= 9 ? kUtilityNames[static_cast<std::size_t>(row.utility - 1)]
+                                                    : "";
     case RankColumn::Category:
-        return std::string(tariffs::categoryName(row.menu->category));
+        return std::string(tariffs::categoryName(row.category));
     case RankColumn::Voltage:
-        return std::string(tariffs::voltageMark(row.menu->voltageRow));
+        return std::string(tariffs::voltageMark(row.voltageRow));
     case RankColumn::Menu:
-        return std::string(row.menu->itemText);
+        return row.item;
+    case RankColumn::Note:
+        return row.partial ? kPartialNote : "";
+    case RankColumn::PricedKwh: {
+        const std::string digits = groupedDigits(row.pricedKwh);
+        return std::isfinite(row.pricedKwh) ? (digits.empty() ? "0" : digits) + " kWh" : std::string();
+    }
     default: {
         const double value = rankAmount(row, column);
-        return std::isfinite(value) ? formatPattern(value, kFmtYen) : std::string();
+        if (!std::isfinite(value))
+            return {};
+        // The cheapest menu's difference reads "0 円", not an empty figure.
+        if (column == RankColumn::Difference && shownYen(value) == 0)
+            return "0 円";
+        return formatPattern(value, kFmtYen);
     }
     }
 }
@@ -228,9 +305,7 @@ std::string rankingTable(const std::vector<RankedMenu>& rows) {
         }
         cells.push_back(std::move(line));
     }
-    const auto rightAligned = [](int c) {
-        return c == static_cast<int>(RankColumn::Rank) || isAmountColumn(static_cast<RankColumn>(c));
-    };
+    const auto rightAligned = [](int c) { return isRightAligned(static_cast<RankColumn>(c)); };
     const auto writeLine = [&](const std::vector<std::string>& line) {
         std::string out;
         for (int c = 0; c < kRankColumnCount; ++c) {
@@ -270,11 +345,45 @@ bool ComparisonForm::refresh(const ComparisonInput& input, int utility) {
 }
 
 void ComparisonForm::setAllUtilities(bool on) {
-    if (on == all_)
+    ComparisonChoice next = choice_;
+    next.allUtilities = on;
+    setChoice(next);
+}
+
+void ComparisonForm::setCategory(int category) {
+    ComparisonChoice next = choice_;
+    next.category = category;
+    setChoice(next);
+}
+
+void ComparisonForm::setVoltage(int voltage) {
+    ComparisonChoice next = choice_;
+    next.voltage = voltage;
+    setChoice(next);
+}
+
+void ComparisonForm::setChoice(const ComparisonChoice& choice) {
+    ComparisonChoice next = choice;
+    if (next.category < 0 || next.category > 2)
+        next.category = 0;
+    if (next.voltage < 0 || next.voltage > 3)
+        next.voltage = 0;
+    if (next == choice_)
         return;
-    all_ = on;
+    choice_ = next;
     if (priced_)
         rebuild();
+}
+
+MenuFilter ComparisonForm::filter() const {
+    MenuFilter f;
+    f.utility = choice_.allUtilities ? 0 : utility_;
+    if (choice_.category == 1)
+        f.category = tariffs::Category::Office;
+    else if (choice_.category == 2)
+        f.category = tariffs::Category::Factory;
+    f.voltage = choice_.voltage;
+    return f;
 }
 
 void ComparisonForm::sortBy(RankColumn column) {
@@ -288,7 +397,7 @@ void ComparisonForm::sortBy(RankColumn column, bool descending) {
 }
 
 void ComparisonForm::rebuild() {
-    rows_ = rankMenus(input_, all_ ? 0 : utility_);
+    rows_ = rankMenus(input_, filter());
     if (sortColumn_ != RankColumn::Rank || descending_)
         sortRanking(rows_, sortColumn_, descending_);
 }
@@ -307,13 +416,43 @@ const tariffs::TariffMenu* ComparisonForm::menuAt(int row) const {
 
 std::string ComparisonForm::heading() const {
     std::string who;
-    if (all_)
+    if (choice_.allUtilities)
         who = kAllUtilities;
     else if (utility_ >= 1 && utility_ <= 9)
         who = kUtilityNames[static_cast<std::size_t>(utility_ - 1)];
     else
         return {};
-    return who + "の全メニュー（" + std::to_string(rows_.size()) + " 件）";
+    const bool filtered = choice_.category != 0 || choice_.voltage != 0;
+    if (choice_.category != 0)
+        who += std::string("　") + kCategoryChoices[choice_.category];
+    if (choice_.voltage != 0)
+        who += std::string("　") + kVoltageChoices[choice_.voltage];
+    return who + (filtered ? "のメニュー（" : "の全メニュー（") + std::to_string(rows_.size()) + " 件）";
+}
+
+std::string ComparisonForm::yearLine() const {
+    if (!priced_)
+        return {};
+    const std::string digits = groupedDigits(yearKwh(input_.season));
+    std::string line = "年間使用量　" + (digits.empty() ? std::string("0") : digits) + " kWh";
+    const auto partial =
+        std::count_if(rows_.begin(), rows_.end(), [](const RankedMenu& r) { return r.partial; });
+    if (partial > 0)
+        line += std::string("（") + kPartialNote + " " + std::to_string(partial) + " 件）";
+    return line;
+}
+
+ComparisonChoice rememberedChoice(const AppState& state) {
+    const SiteRecord* site = state.currentSite();
+    if (!site)
+        return {};
+    const auto it = state.ComparisonChoices.find((*site)[0]);
+    return it == state.ComparisonChoices.end() ? ComparisonChoice{} : it->second;
+}
+
+void rememberChoice(AppState& state, const ComparisonChoice& choice) {
+    if (const SiteRecord* site = state.currentSite())
+        state.ComparisonChoices[(*site)[0]] = choice;
 }
 
 } // namespace wattorio::calc

@@ -35,6 +35,32 @@ ComparisonInput comparisonInput(const AppState& state);
 // its lists prices) and the current site's contract, as its Total_T reads it.
 ComparisonInput comparisonInput(const TotalForm& form, const AppState& state);
 
+// Where a compared menu comes from. Only the catalog for now; the figures of a ranked menu do
+// not depend on it.
+enum class MenuSource { Catalog };
+std::string_view menuSourceName(MenuSource source); // "catalog"
+
+// A menu whose priced kWh falls short of the year's by more than this is a part-year price.
+inline constexpr double kPartialMarginKwh = 0.5;
+// The mark of such a menu in the table, the text ranking, the spreadsheet and the results window.
+inline constexpr const char* kPartialNote = "一部の期間のみ";
+
+// Whether `pricedKwh` falls short of the year's `yearKwh` by more than kPartialMarginKwh.
+bool isPartialYear(double pricedKwh, double yearKwh);
+// The note that says so: "一部の期間のみ（年間 1,245,328 kWh のうち 899,165 kWh を計算）".
+std::string partialNoteText(double pricedKwh, double yearKwh);
+
+// Which menus a ranking takes: one utility (1..9) or all nine (0), one category or both, one
+// voltage row (1..3) or every row (0).
+struct MenuFilter {
+    int utility = 0;
+    std::optional<tariffs::Category> category;
+    int voltage = 0;
+
+    bool takes(int menuUtility, tariffs::Category menuCategory, int menuVoltage) const;
+    bool operator==(const MenuFilter&) const = default;
+};
+
 // The columns of the table, in the order shown.
 enum class RankColumn {
     Rank,       // 順位
@@ -42,49 +68,77 @@ enum class RankColumn {
     Category,   // 区分
     Voltage,    // 電圧 (①②③)
     Menu,       // メニュー (the list item)
+    PricedKwh,  // 計算電力量: the kWh of the menu's rate lines
     Demand,     // 基本料金: the annual demand charge, LineCharge[0]
     Energy,     // 電力量料金: LineCharge[1] + ... + LineCharge[5]
     Total,      // 年間合計
     WithTax,    // 消費税込み
     Difference, // 最安との差
+    Note,       // 備考: "一部の期間のみ" for a part-year price
 };
-inline constexpr int kRankColumnCount = 10;
+inline constexpr int kRankColumnCount = 12;
 std::string_view rankColumnTitle(RankColumn column);
 // Amount columns are right-aligned and formatted as yen; the others are texts.
 bool isAmountColumn(RankColumn column);
+// Columns shown right-aligned: the rank, the kWh and the amounts.
+bool isRightAligned(RankColumn column);
 
 struct RankedMenu {
+    // The catalog entry (used to apply the menu on the results window); the fields below carry
+    // everything the table shows, so a menu from another source needs no catalog entry.
     const tariffs::TariffMenu* menu = nullptr;
-    // 1 for the cheapest; menus of the same whole-yen total with tax share a rank. Menus whose
-    // figures are not numbers (a contract text too large for a double) come last.
+    MenuSource source = MenuSource::Catalog;
+    int utility = 0; // UtilityNo 1..9
+    tariffs::Category category = tariffs::Category::Office;
+    int voltageRow = 1;  // 1..3
+    std::string item;    // the list item
+    std::string caption; // the caption the results window shows for it
+
+    // 1 for the cheapest; menus of the same whole-yen total with tax share a rank. Part-year
+    // menus come after every whole-year one, and menus whose figures are not numbers (a contract
+    // text too large for a double) after those of their kind.
     int rank = 0;
     // Place in the ranking (1 = first): the order the table returns to when sorted by 順位.
     int position = 0;
     LineArray lineKwh{};
     LineArray lineCharge{};
+    double pricedKwh = 0; // LineKwh[1] + ... + LineKwh[5]
+    double yearKwh = 0;   // the year's kWh: column 計 of the year table, rows 1..4
+    // The priced kWh falls short of the year's by more than kPartialMarginKwh: the menu prices
+    // only part of the year (another utility's formula that reads rows the site's year leaves).
+    bool partial = false;
     double demandCharge = 0; // LineCharge[0]
     double energyCharge = 0; // LineCharge[1..5], added in line order
     double total = 0;
     double totalWithTax = 0;
-    // The whole-yen total with tax shown for this menu minus the one shown for the cheapest, so
-    // that the table's own figures subtract to it.
+    // The whole-yen total with tax shown for this menu minus the one shown for the cheapest
+    // whole-year menu, so that the table's own figures subtract to it. Not a number (an empty
+    // cell) for a part-year menu.
     double difference = 0;
 };
 
-// Every menu of utility `utility` (1..9), or of all nine when `utility` is 0, priced against
-// `input`, sorted cheapest first (by the total with tax; equal totals keep the catalog order:
-// utility, list, index). Any other `utility` gives an empty table.
+// The year's kWh of a year table: column 4 (計), rows 1..4.
+double yearKwh(const SeasonTable& season);
+
+// Every catalog menu the filter takes, priced against `input`, ranked: the whole-year menus
+// cheapest first (by the total with tax; equal totals keep the catalog order: utility, list,
+// index), then the part-year ones the same way. A utility outside 0..9 gives an empty table.
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter);
+// Every menu of utility `utility` (1..9), or of all nine when `utility` is 0.
 std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility);
 
-// Re-sorts the table by a column (stable; equal values keep the ranking order). Amounts sort by
-// value, 電力会社 by UtilityNo, 区分 office before factory, 電圧 by row, メニュー by its text.
+// Re-sorts the table by a column (stable; equal values keep the ranking order). Amounts and kWh
+// sort by value, 電力会社 by UtilityNo, 区分 office before factory, 電圧 by row, メニュー by its
+// text, 備考 whole-year before part-year.
 void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descending);
 
-// The figure of an amount column (0 for the other columns).
+// The figure of an amount column or of 計算電力量 (0 for the other columns).
 double rankAmount(const RankedMenu& row, RankColumn column);
 
 // The text of one cell as the table shows it: amounts with "#,###,###,### 円" ("" for a figure
-// that is not a number), the rank as a number, utility name, category, ①②③ and the list item.
+// that is not a number; the cheapest shows "0 円" as its difference), kWh with
+// "#,###,###,### kWh", the rank as a number, utility name, category, ①②③, the list item and the
+// note.
 std::string rankCell(const RankedMenu& row, RankColumn column);
 
 // The ranking as a readable text table for a terminal: a heading line and one line per menu, the
@@ -92,18 +146,37 @@ std::string rankCell(const RankedMenu& row, RankColumn column);
 // right-aligned; lines end in "\n".
 std::string rankingTable(const std::vector<RankedMenu>& rows);
 
+// The choices of the category and voltage lists of the comparison window, in list order.
+inline constexpr const char* kCategoryChoices[3] = {"すべて", "事務所・ビル・店舗", "工場"};
+inline constexpr const char* kVoltageChoices[4] = {"すべて", "①", "②", "③"};
+
 // The state of the comparison window without its widgets: which utility is shown, the check box
-// "全電力会社", the table in its current order and the caption above it.
+// "全電力会社", the category and voltage lists, the table in its current order and the captions
+// above it.
 class ComparisonForm {
 public:
     static constexpr const char* kCaption = "全メニュー比較";
     static constexpr const char* kAllUtilities = "全電力会社";
+    static constexpr const char* kAllUtilitiesHint =
+        "他の電力会社のメニューは参考です。この物件の電力会社の時間帯で集計した電力量で計算するため、"
+        "契約できるメニューではなく、一部の期間しか計算しないものもあります。";
 
     // Prices everything again when the input or the utility shown has changed; true when the
     // table was rebuilt (the sort column and order are kept).
     bool refresh(const ComparisonInput& input, int utility);
     void setAllUtilities(bool on);
-    bool allUtilities() const { return all_; }
+    bool allUtilities() const { return choice_.allUtilities; }
+    // 区分: 0 every category, 1 事務所・ビル・店舗, 2 工場 (other values are taken as 0).
+    void setCategory(int category);
+    int category() const { return choice_.category; }
+    // 電圧: 0 every row, 1..3 (other values are taken as 0).
+    void setVoltage(int voltage);
+    int voltage() const { return choice_.voltage; }
+    // All three at once (a site's remembered choices).
+    void setChoice(const ComparisonChoice& choice);
+    const ComparisonChoice& choice() const { return choice_; }
+    // The filter the table is priced with.
+    MenuFilter filter() const;
     // The utility of the tab shown (1..9), 0 before the first refresh.
     int utility() const { return utility_; }
 
@@ -118,19 +191,28 @@ public:
     std::string cell(int row, int column) const;
     // The menu of a table row, or nullptr.
     const tariffs::TariffMenu* menuAt(int row) const;
-    // The caption above the table: "東京電力の全メニュー（18 件）", "全電力会社の全メニュー（191 件）".
+    // The caption above the table: "東京電力の全メニュー（18 件）", "全電力会社の全メニュー（191 件）",
+    // with a filter "東京電力　工場　②のメニュー（2 件）".
     std::string heading() const;
+    // The year's kWh beside it: "年間使用量　1,245,328 kWh", and the count of part-year menus when
+    // there are any ("（一部の期間のみ 8 件）").
+    std::string yearLine() const;
 
 private:
     void rebuild();
 
     ComparisonInput input_{};
     int utility_ = 0;
-    bool all_ = false;
+    ComparisonChoice choice_{};
     bool priced_ = false;
     RankColumn sortColumn_ = RankColumn::Rank;
     bool descending_ = false;
     std::vector<RankedMenu> rows_;
 };
+
+// The comparison choices remembered for the current site this run (the defaults when none).
+ComparisonChoice rememberedChoice(const AppState& state);
+// Remembers them for the current site (nothing without a site).
+void rememberChoice(AppState& state, const ComparisonChoice& choice);
 
 } // namespace wattorio::calc

@@ -7,12 +7,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
 #include <QEvent>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -22,8 +25,8 @@ namespace {
 
 using ui::qs;
 
-// Column widths in pixels: 順位 .. 最安との差.
-constexpr int kColumnWidths[kRankColumnCount] = {48, 92, 132, 44, 330, 118, 128, 128, 128, 118};
+// Column widths in pixels: 順位 .. 備考.
+constexpr int kColumnWidths[kRankColumnCount] = {44, 84, 128, 40, 300, 116, 110, 116, 120, 120, 110, 100};
 
 } // namespace
 
@@ -50,7 +53,7 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
             return texts_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
         return {};
     case Qt::TextAlignmentRole:
-        if (isAmountColumn(column))
+        if (isRightAligned(column) && column != RankColumn::Rank)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         if (column == RankColumn::Rank || column == RankColumn::Voltage)
             return QVariant::fromValue(Qt::AlignCenter);
@@ -65,6 +68,12 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
             bold.setBold(true);
             return bold;
         }
+        return {};
+    case Qt::ForegroundRole:
+        // A part-year price reads as a note, not as an offer.
+        if (index.row() < form_.rowCount() && form_.rows()[static_cast<std::size_t>(index.row())].partial)
+            return QColor(column == RankColumn::Note ? 0xB0 : 0x70, column == RankColumn::Note ? 0x20 : 0x70,
+                          column == RankColumn::Note ? 0x20 : 0x70);
         return {};
     default:
         return {};
@@ -90,7 +99,11 @@ void ComparisonModel::reload(const tariffs::TariffMenu* applied) {
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < kRankColumnCount; ++c)
             texts_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = qs(form_.cell(r, c));
-        hints_[static_cast<std::size_t>(r)] = qs(std::string(form_.menuAt(r)->caption));
+        const RankedMenu& row = form_.rows()[static_cast<std::size_t>(r)];
+        QString hint = qs(row.caption);
+        if (row.partial)
+            hint += QStringLiteral("\n") + qs(partialNoteText(row.pricedKwh, row.yearKwh));
+        hints_[static_cast<std::size_t>(r)] = hint;
     }
     endResetModel();
 }
@@ -123,10 +136,30 @@ ComparisonWindow::ComparisonWindow(ui::GuiContext& context, QWidget* parent)
     big.setBold(true);
     heading_->setFont(big);
     top->addWidget(heading_, 1);
+    top->addWidget(new QLabel(QStringLiteral("区分"), this));
+    category_ = new QComboBox(this);
+    category_->setObjectName(QStringLiteral("ComparisonCategory"));
+    for (const char* choice : kCategoryChoices)
+        category_->addItem(QString::fromUtf8(choice));
+    top->addWidget(category_);
+    top->addSpacing(8);
+    top->addWidget(new QLabel(QStringLiteral("電圧"), this));
+    voltage_ = new QComboBox(this);
+    voltage_->setObjectName(QStringLiteral("ComparisonVoltage"));
+    for (const char* choice : kVoltageChoices)
+        voltage_->addItem(QString::fromUtf8(choice));
+    voltage_->setToolTip(QStringLiteral(
+        "①　特別高圧電力　②　高圧電力500ｋＷ以上（二段の電力会社では高圧電力）　③　高圧電力500ｋＷ以下"));
+    top->addWidget(voltage_);
+    top->addSpacing(8);
     all_ = new QCheckBox(QString::fromUtf8(ComparisonForm::kAllUtilities), this);
     all_->setObjectName(QStringLiteral("AllUtilities"));
+    all_->setToolTip(QString::fromUtf8(ComparisonForm::kAllUtilitiesHint));
     top->addWidget(all_);
     root->addLayout(top);
+    year_ = new QLabel(this);
+    year_->setObjectName(QStringLiteral("ComparisonYear"));
+    root->addWidget(year_);
 
     model_ = new ComparisonModel(form_, this);
     table_ = new QTableView(this);
@@ -169,7 +202,15 @@ ComparisonWindow::ComparisonWindow(ui::GuiContext& context, QWidget* parent)
 
     connect(all_, &QCheckBox::toggled, this, [this](bool on) {
         form_.setAllUtilities(on);
-        showTable();
+        choiceChanged();
+    });
+    connect(category_, &QComboBox::activated, this, [this](int index) {
+        form_.setCategory(index);
+        choiceChanged();
+    });
+    connect(voltage_, &QComboBox::activated, this, [this](int index) {
+        form_.setVoltage(index);
+        choiceChanged();
     });
     connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
         form_.sortBy(static_cast<RankColumn>(section));
@@ -184,7 +225,23 @@ ComparisonWindow::ComparisonWindow(ui::GuiContext& context, QWidget* parent)
     resize(1300, 640);
 }
 
+void ComparisonWindow::choiceChanged() {
+    rememberChoice(context_.state, form_.choice());
+    showTable();
+}
+
 void ComparisonWindow::refresh() {
+    // Each site has its own choices for the run: another site selected takes up its own.
+    const SiteRecord* site = context_.state.currentSite();
+    const std::string serial = site ? (*site)[0] : std::string();
+    if (!choiceRead_ || serial != choiceSite_) {
+        choiceRead_ = true;
+        choiceSite_ = serial;
+        const ComparisonChoice before = form_.choice();
+        form_.setChoice(rememberedChoice(context_.state));
+        if (!(form_.choice() == before))
+            showTable();
+    }
     const calc::TotalForm* total = context_.total;
     const ComparisonInput input =
         total ? comparisonInput(*total, context_.state) : comparisonInput(context_.state);
@@ -198,6 +255,13 @@ void ComparisonWindow::refresh() {
 void ComparisonWindow::showTable() {
     model_->reload(context_.total ? context_.total->currentMenu() : nullptr);
     heading_->setText(qs(form_.heading()));
+    year_->setText(qs(form_.yearLine()));
+    {
+        const QSignalBlocker a(all_), c(category_), v(voltage_);
+        all_->setChecked(form_.allUtilities());
+        category_->setCurrentIndex(form_.category());
+        voltage_->setCurrentIndex(form_.voltage());
+    }
     table_->horizontalHeader()->setSortIndicator(
         static_cast<int>(form_.sortColumn()), form_.descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
@@ -234,8 +298,8 @@ bool ComparisonWindow::applyRow(int row) {
 
 void ComparisonWindow::exportWorkbook() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Result<std::string> written =
-        reports::saveComparisonReport(context_.state, form_.heading(), form_.rows(), clock_());
+    Result<std::string> written = reports::saveComparisonReport(
+        context_.state, form_.heading() + "　" + form_.yearLine(), form_.rows(), clock_());
     QApplication::restoreOverrideCursor();
     if (written)
         context_.prompter.show(

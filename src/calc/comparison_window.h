@@ -1,6 +1,8 @@
 #pragma once
 // The window "全メニュー比較": every menu of the utility of the tab shown on the results window
-// (or of all nine with "全電力会社") ranked by its year's charges. A double-click applies that
+// (or of all nine with "全電力会社"), of one category and voltage row or all, ranked by its year's
+// charges; part-year prices come last, marked "一部の期間のみ". The choices are kept per site for
+// the run. A double-click applies that
 // menu on the results window as a choice in its list would; "エクセル出力" writes the table as it
 // is sorted into a spreadsheet file. The ranking itself is the core ComparisonForm.
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -81,13 +84,20 @@ protected:
 
 private:
     void showTable();
+    void choiceChanged();
 
     ui::GuiContext& context_;
     ComparisonForm form_;
     ComparisonModel* model_ = nullptr;
     QTableView* table_ = nullptr;
     QLabel* heading_ = nullptr;
+    QLabel* year_ = nullptr;
     QCheckBox* all_ = nullptr;
+    QComboBox* category_ = nullptr;
+    QComboBox* voltage_ = nullptr;
+    // The site whose remembered choices the form shows.
+    bool choiceRead_ = false;
+    std::string choiceSite_;
     std::function<std::time_t()> clock_;
 };
 

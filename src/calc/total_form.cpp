@@ -4,6 +4,7 @@
 #include "app/numtext.h"
 #include "app/version.h"
 #include "calc/analysis_grids.h"
+#include "calc/comparison.h"
 #include "calc/user_pricing.h"
 
 #include <charconv>
@@ -18,10 +19,40 @@ namespace {
 
 // Every label and rate box of the form; the enum below follows this order.
 constexpr std::string_view kNames[] = {
-    "Label1",  "Label2",  "Label3",  "Label4",  "Label5",  "Label6",  "Label7",  "Label8",
-    "Label9",  "Label10", "Label11", "Label13", "Label14", "Label15", "Label16", "Label17",
-    "Label18", "Label19", "Label20", "Label21", "Label22", "Label33", "Label45", "Label58",
-    "Label59", "Label60", "Text1",   "Text2",   "Text3",   "Text4",   "Text5",   "Text6",
+    "Label1",
+    "Label2",
+    "Label3",
+    "Label4",
+    "Label5",
+    "Label6",
+    "Label7",
+    "Label8",
+    "Label9",
+    "Label10",
+    "Label11",
+    "Label13",
+    "Label14",
+    "Label15",
+    "Label16",
+    "Label17",
+    "Label18",
+    "Label19",
+    "Label20",
+    "Label21",
+    "Label22",
+    "Label33",
+    "Label45",
+    "Label58",
+    "Label59",
+    "Label60",
+    "Text1",
+    "Text2",
+    "Text3",
+    "Text4",
+    "Text5",
+    "Text6",
+    // Under the totals: "一部の期間のみ ..." when the menu's lines leave part of the year unpriced.
+    "LabelPartial",
 };
 constexpr int kControlCount = static_cast<int>(std::size(kNames));
 
@@ -58,6 +89,7 @@ enum Id {
     T4,
     T5,
     T6,
+    LP,
 };
 
 constexpr std::string_view kPanelNames[] = {
@@ -249,7 +281,7 @@ bool TotalForm::Form_Set() {
 
     for (int id : {T1, T2, T3, T4, T5})
         setCaption(id, "");
-    for (int id : {L21, L1, L2, L3, L4, L9, L11, L19, L13, L14, L15, L16, L20, L22})
+    for (int id : {L21, L1, L2, L3, L4, L9, L11, L19, L13, L14, L15, L16, L20, L22, LP})
         setCaption(id, "");
     setCaption(L33, utilityName(state_, static_cast<int>(state_.UtilityNo) - 1) + "の集計");
     setCaption(L10, "  名 称   " + state_.SiteTable[static_cast<std::size_t>(row)][1] + "  ");
@@ -443,6 +475,13 @@ void TotalForm::runFormula(Formula formula) {
     TOTAL_FORM_BATCH();
     lineKwh_ = formulaLines(formula, season_);
     formulaCaptions(formula);
+    // Another utility's formula may leave rows of this site's year unpriced: say so under the
+    // totals, as the comparison marks it.
+    double priced = 0;
+    for (int k = 1; k <= 5; ++k)
+        priced += lineKwh_[static_cast<std::size_t>(k)];
+    const double year = yearKwh(season_);
+    setCaption(LP, isPartialYear(priced, year) ? partialNoteText(priced, year) : "");
 }
 
 void TotalForm::Total_Natsu_Sonota() {

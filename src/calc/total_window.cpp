@@ -371,6 +371,12 @@ QWidget* TotalWindow::buildRatePanel() {
     withTax->setFont(bold);
     total->setFont(bold);
     grid->addWidget(withTax, row, 1, 1, 3);
+    ++row;
+    // Its own line: "消費税含む" above keeps its meaning for the lists with the tax note.
+    QLabel* partial = addLabel("LabelPartial", panel);
+    partial->setStyleSheet(QStringLiteral("color:#b02020;"));
+    partial->setWordWrap(true);
+    grid->addWidget(partial, row, 0, 1, 4);
 
     for (std::size_t i = 0; i < labelNames_.size(); ++i) {
         QLabel* label = labels_[i];

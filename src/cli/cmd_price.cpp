@@ -34,6 +34,7 @@ public:
 struct Priced {
     std::unique_ptr<calc::TotalForm> form;
     const tariffs::TariffMenu* menu = nullptr;
+    int rank = 0; // place in the comparison's ranking; 0 for a single menu
 };
 
 template <class Array> std::string jsonArray(const Array& values) {
@@ -65,17 +66,30 @@ std::string siteJson(const AppState& state) {
            ", \"utility\": " + jsonNumber(val(s[5])) + "}";
 }
 
-std::string menuJson(const Priced& p) {
+// One priced menu as the results form shows it, with its place in the ranking when it has one.
+std::string menuJson(const Priced& p, int rank = 0) {
     const calc::TotalForm& f = *p.form;
     const tariffs::TariffMenu& m = *p.menu;
-    std::string out =
-        "{\"list\": " + std::to_string(m.list) + ", \"index\": " + std::to_string(m.index) +
-        ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(std::string(m.itemText)) +
-        ", \"caption\": " + jsonString(f.text("Label21")) +
-        ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
-        ", \"LineKwh\": " + jsonArray(f.LineKwh()) + ", \"LineCharge\": " + jsonArray(f.LineCharge()) +
-        ", \"Total\": " + jsonNumber(f.total()) + ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) +
-        ", \"panel\": {";
+    double priced = 0;
+    for (int k = 1; k <= 5; ++k)
+        priced += f.LineKwh()[static_cast<std::size_t>(k)];
+    const double year = calc::yearKwh(f.SeasonTotal());
+    std::string out = "{";
+    if (rank > 0)
+        out += "\"rank\": " + std::to_string(rank) + ", ";
+    out += "\"source\": " + jsonString(std::string(calc::menuSourceName(calc::MenuSource::Catalog))) +
+           ", \"list\": " + std::to_string(m.list) + ", \"index\": " + std::to_string(m.index) +
+           ", \"utility\": " + std::to_string(m.utility) +
+           ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
+           ", \"voltage\": " + std::to_string(m.voltageRow) +
+           ", \"item\": " + jsonString(std::string(m.itemText)) +
+           ", \"caption\": " + jsonString(f.text("Label21")) +
+           ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
+           ", \"LineKwh\": " + jsonArray(f.LineKwh()) + ", \"PricedKwh\": " + jsonNumber(priced) +
+           ", \"YearKwh\": " + jsonNumber(year) +
+           ", \"Partial\": " + (calc::isPartialYear(priced, year) ? "true" : "false") +
+           ", \"LineCharge\": " + jsonArray(f.LineCharge()) + ", \"Total\": " + jsonNumber(f.total()) +
+           ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
     bool first = true;
     for (std::string_view name : calc::TotalForm::panelControlNames()) {
         out += first ? "" : ", ";
@@ -141,7 +155,7 @@ void printJson(CliContext& ctx, const std::vector<Priced>& priced, bool tenDay) 
     }
     out += ",\n \"menus\": [";
     for (std::size_t i = 0; i < priced.size(); ++i)
-        out += (i ? ",\n  " : "\n  ") + menuJson(priced[i]);
+        out += (i ? ",\n  " : "\n  ") + menuJson(priced[i], priced[i].rank);
     out += priced.empty() ? "]}\n" : "\n ]}\n";
     ctx.out << out;
 }
@@ -156,12 +170,6 @@ void printHeading(CliContext& ctx, const calc::TotalForm& form) {
         year += form.SeasonTotal()[4][r];
     const std::string digits = groupedDigits(year);
     ctx.out << "年間使用量　" << (digits.empty() ? "0" : digits) << " kWh\n\n";
-}
-
-// The same ranking as the comparison window's table.
-void printRanking(CliContext& ctx, const calc::TotalForm& base, int utility) {
-    printHeading(ctx, base);
-    ctx.out << calc::rankingTable(calc::rankMenus(calc::comparisonInput(base, ctx.state), utility));
 }
 
 void printPanelLines(CliContext& ctx, const calc::TotalForm& f);
@@ -190,51 +198,65 @@ void printPanelLines(CliContext& ctx, const calc::TotalForm& f) {
             << f.text("Label11") << "\n";
 }
 
-bool rankedBefore(const Priced& a, const Priced& b) {
-    const double x = a.form->totalWithTax();
-    const double y = b.form->totalWithTax();
-    if (std::isnan(x) || std::isnan(y))
-        return !std::isnan(x) && std::isnan(y); // figures that are not numbers go last
-    return x < y;
+// The menus --utility / --all-utilities, --category and --voltage take; false with a message for
+// a value the comparison window does not offer.
+bool menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
+    if (args.has("all-utilities")) {
+        filter.utility = 0;
+    } else {
+        const double u = args.has("utility") ? val(args.get("utility").value_or("")) : ctx.state.UtilityNo;
+        if (!(u >= 1 && u <= 9) || u != std::floor(u)) {
+            ctx.err << "--utility には 1 から 9 を指定してください。\n";
+            return false;
+        }
+        filter.utility = static_cast<int>(u);
+    }
+    if (const std::optional<std::string> category = args.get("category")) {
+        if (*category == "office")
+            filter.category = tariffs::Category::Office;
+        else if (*category == "factory")
+            filter.category = tariffs::Category::Factory;
+        else {
+            ctx.err << "--category には office（事務所・ビル・店舗）か factory（工場）を指定してください。\n";
+            return false;
+        }
+    }
+    if (const std::optional<std::string> voltage = args.get("voltage")) {
+        if (*voltage != "1" && *voltage != "2" && *voltage != "3") {
+            ctx.err << "--voltage には 1（①）から 3（③）を指定してください。\n";
+            return false;
+        }
+        filter.voltage = (*voltage)[0] - '0';
+    }
+    return true;
 }
 
 int compare(CliContext& ctx, const Args& args) {
     bool tenDay = false;
     if (const int status = prepare(ctx, args, tenDay); status >= 0)
         return status;
-    std::vector<const tariffs::MenuList*> lists;
-    if (args.has("all-utilities")) {
-        for (const tariffs::MenuList& l : tariffs::allLists())
-            lists.push_back(&l);
-    } else {
-        const double u = args.has("utility") ? val(args.get("utility").value_or("")) : ctx.state.UtilityNo;
-        if (!(u >= 1 && u <= 9) || u != std::floor(u)) {
-            ctx.err << "--utility には 1 から 9 を指定してください。\n";
-            return 1;
-        }
-        for (const tariffs::MenuList* l : tariffs::listsOfUtility(static_cast<int>(u)))
-            lists.push_back(l);
-        std::sort(lists.begin(), lists.end(), [](auto* a, auto* b) { return a->list < b->list; });
-    }
+    calc::MenuFilter filter;
+    if (!menuFilter(ctx, args, filter))
+        return 1;
     calc::TotalForm base(ctx.state);
     base.Form_Load();
+    // The comparison window's ranking; each menu then applied on a results form of its own.
+    const std::vector<calc::RankedMenu> ranking =
+        calc::rankMenus(calc::comparisonInput(base, ctx.state), filter);
+    if (!args.has("json")) {
+        printHeading(ctx, base);
+        ctx.out << calc::rankingTable(ranking);
+        return 0;
+    }
     AnswerOk ok;
     std::vector<Priced> priced;
-    for (const tariffs::MenuList* l : lists) {
-        for (const tariffs::TariffMenu& m : l->menus) {
-            Priced p{std::make_unique<calc::TotalForm>(base), &m};
-            p.form->ApplyTariffMenu(m.list, m.index, ok);
-            priced.push_back(std::move(p));
-        }
+    priced.reserve(ranking.size());
+    for (const calc::RankedMenu& r : ranking) {
+        Priced p{std::make_unique<calc::TotalForm>(base), r.menu, r.rank};
+        p.form->ApplyTariffMenu(r.menu->list, r.menu->index, ok);
+        priced.push_back(std::move(p));
     }
-    std::stable_sort(priced.begin(), priced.end(), rankedBefore);
-    if (args.has("json"))
-        printJson(ctx, priced, tenDay);
-    else
-        printRanking(ctx, base,
-                     args.has("all-utilities") ? 0
-                     : priced.empty()          ? -1
-                                               : priced.front().menu->utility);
+    printJson(ctx, priced, tenDay);
     return 0;
 }
 
@@ -354,7 +376,8 @@ int price(CliContext& ctx, const Args& args) {
 
 CommandRegistrar compareCommand(
     "compare",
-    {"compare --site ROW [--book year|tenday] [--utility U | --all-utilities] [--json]  料金メニューの比較",
+    {"compare --site ROW [--book year|tenday] [--utility U | --all-utilities] [--category office|factory] "
+     "[--voltage N] [--json]  料金メニューの比較",
      compare,
      {"json", "all-utilities"}});
 CommandRegistrar priceCommand("price",

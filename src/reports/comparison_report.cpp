@@ -34,8 +34,8 @@ std::string libraryError(lxw_error error) {
     return text ? text : "error " + std::to_string(static_cast<int>(error));
 }
 
-// Column widths of the sheet in characters: 順位 .. 最安との差.
-constexpr double kColumnWidths[calc::kRankColumnCount] = {6, 12, 18, 6, 44, 16, 16, 16, 16, 16};
+// Column widths of the sheet in characters: 順位 .. 備考.
+constexpr double kColumnWidths[calc::kRankColumnCount] = {6, 12, 18, 6, 44, 16, 16, 16, 16, 16, 16, 16};
 
 } // namespace
 
@@ -86,6 +86,8 @@ Status writeComparisonWorkbook(const std::vector<std::string>& headingLines,
     format_set_bottom(heading, LXW_BORDER_THIN);
     lxw_format* yen = workbook_add_format(book);
     format_set_num_format(yen, "#,##0\" 円\"");
+    lxw_format* kwh = workbook_add_format(book);
+    format_set_num_format(kwh, "#,##0\" kWh\"");
     lxw_format* centred = workbook_add_format(book);
     format_set_align(centred, LXW_ALIGN_CENTER);
 
@@ -116,10 +118,11 @@ Status writeComparisonWorkbook(const std::vector<std::string>& headingLines,
             const auto col = static_cast<lxw_col_t>(c);
             if (column == calc::RankColumn::Rank) {
                 check(worksheet_write_number(sheet, r, col, row.rank, centred));
-            } else if (calc::isAmountColumn(column)) {
+            } else if (calc::isAmountColumn(column) || column == calc::RankColumn::PricedKwh) {
                 const double shown = std::round(calc::rankAmount(row, column));
                 if (std::isfinite(shown))
-                    check(worksheet_write_number(sheet, r, col, shown, yen));
+                    check(worksheet_write_number(sheet, r, col, shown,
+                                                 column == calc::RankColumn::PricedKwh ? kwh : yen));
             } else {
                 const std::string text = cellText(calc::rankCell(row, column));
                 check(worksheet_write_string(sheet, r, col, text.c_str(),

@@ -107,6 +107,8 @@ TEST(Comparison, RankedCheapestFirstWithSharedRanksAndShownDifferences) {
     ASSERT_EQ(rows.size(), 24u); // Combo17..Combo22: 4 + 3 + 4 + 6 + 3 + 4
     EXPECT_EQ(rows.front().rank, 1);
     EXPECT_EQ(rows.front().difference, 0);
+    for (const RankedMenu& r : rows)
+        EXPECT_FALSE(r.partial) << r.item; // the site's own menus price its whole year
     for (std::size_t i = 1; i < rows.size(); ++i) {
         EXPECT_LE(rows[i - 1].totalWithTax, rows[i].totalWithTax);
         const double shown = std::round(rows[i].totalWithTax);
@@ -131,6 +133,90 @@ TEST(Comparison, RankedCheapestFirstWithSharedRanksAndShownDifferences) {
         EXPECT_EQ(r.energyCharge,
                   r.lineCharge[1] + r.lineCharge[2] + r.lineCharge[3] + r.lineCharge[4] + r.lineCharge[5]);
         EXPECT_DOUBLE_EQ(r.demandCharge + r.energyCharge, r.total);
+    }
+}
+
+// Another utility's formula may price only part of this site's year (the northern formulas read
+// the other-season rows only): such menus are marked, carry no difference and never rank ahead of
+// a whole-year price, however cheap they look.
+TEST(Comparison, PartYearPricesComeAfterEveryWholeYearOne) {
+    for (int utility : {1, 4, 7, 9}) {
+        SCOPED_TRACE("site of UtilityNo " + std::to_string(utility));
+        DemoSite site(utility);
+        const ComparisonInput in = comparisonInput(site.state);
+        const double year = yearKwh(in.season);
+        ASSERT_GT(year, 0);
+        const std::vector<RankedMenu> rows = rankMenus(in, 0);
+        bool seenPartial = false;
+        int partial = 0;
+        for (const RankedMenu& r : rows) {
+            SCOPED_TRACE(r.item);
+            EXPECT_EQ(r.yearKwh, year);
+            EXPECT_EQ(r.pricedKwh, r.lineKwh[1] + r.lineKwh[2] + r.lineKwh[3] + r.lineKwh[4] + r.lineKwh[5]);
+            EXPECT_EQ(r.partial, year - r.pricedKwh > 0.5);
+            // Only the northern formulas leave rows out, and only for a site with a summer.
+            const bool northern = r.menu->formula == tariffs::Formula::Total_Hokuden_1 ||
+                                  r.menu->formula == tariffs::Formula::Total_Hokuden_2;
+            EXPECT_EQ(r.partial, northern && utility != 9);
+            EXPECT_TRUE(!seenPartial || r.partial) << "a whole-year price after a part-year one";
+            seenPartial = seenPartial || r.partial;
+            partial += r.partial;
+            EXPECT_EQ(std::isnan(r.difference), r.partial);
+            EXPECT_EQ(rankCell(r, RankColumn::Note), r.partial ? "一部の期間のみ" : "");
+            if (r.partial) {
+                EXPECT_EQ(rankCell(r, RankColumn::Difference), "");
+                EXPECT_GT(r.rank, rows.size() - 18 - 1 + 0u); // after the 173 whole-year menus
+            }
+        }
+        EXPECT_EQ(partial, utility == 9 ? 0 : 18);
+        EXPECT_FALSE(rows.front().partial);
+        EXPECT_EQ(rankCell(rows.front(), RankColumn::Difference), "0 円");
+        const std::string text = rankingTable(rows);
+        EXPECT_EQ(text.find("一部の期間のみ") != std::string::npos, utility != 9);
+    }
+    EXPECT_FALSE(isPartialYear(99.5, 100));
+    EXPECT_TRUE(isPartialYear(99.4, 100));
+    EXPECT_EQ(partialNoteText(899165.2, 1245328),
+              "一部の期間のみ（年間 1,245,328 kWh のうち 899,165 kWh を計算）");
+}
+
+// 区分 and 電圧 take the menus of one column and one row of the tabs; ranks and the cheapest are
+// those of the menus taken.
+TEST(Comparison, FiltersByCategoryAndVoltage) {
+    DemoSite site(1);
+    const ComparisonInput in = comparisonInput(site.state);
+    struct Case {
+        int utility;
+        std::optional<tariffs::Category> category;
+        int voltage;
+        std::size_t count;
+    } cases[] = {
+        {1, std::nullopt, 0, 18},
+        {1, tariffs::Category::Office, 0, 8},
+        {1, tariffs::Category::Factory, 0, 10},
+        {1, std::nullopt, 2, 4},
+        {1, tariffs::Category::Factory, 1, 6},
+        {3, std::nullopt, 3, 0},
+        {0, tariffs::Category::Office, 3, 16},
+        {0, std::nullopt, 0, 191},
+    };
+    for (const Case& c : cases) {
+        MenuFilter filter;
+        filter.utility = c.utility;
+        filter.category = c.category;
+        filter.voltage = c.voltage;
+        const std::vector<RankedMenu> rows = rankMenus(in, filter);
+        SCOPED_TRACE(std::to_string(c.utility) + "/" + std::to_string(c.voltage));
+        EXPECT_EQ(rows.size(), c.count);
+        for (const RankedMenu& r : rows) {
+            EXPECT_TRUE(c.utility == 0 || r.utility == c.utility);
+            EXPECT_TRUE(!c.category || r.category == *c.category);
+            EXPECT_TRUE(c.voltage == 0 || r.voltageRow == c.voltage);
+        }
+        if (!rows.empty()) {
+            EXPECT_EQ(rows.front().rank, 1);
+            EXPECT_EQ(rows.front().difference, 0);
+        }
     }
 }
 
@@ -195,8 +281,18 @@ TEST(Comparison, ResortsByEveryColumnBothWays) {
                 case RankColumn::WithTax:
                     EXPECT_LE(a.totalWithTax, b.totalWithTax);
                     break;
-                case RankColumn::Difference:
-                    EXPECT_LE(a.difference, b.difference);
+                case RankColumn::Difference: // part-year menus have none and stay last
+                    if (std::isnan(rows[i - 1].difference)) {
+                        EXPECT_TRUE(std::isnan(rows[i].difference));
+                    } else if (!std::isnan(rows[i].difference)) {
+                        EXPECT_LE(a.difference, b.difference);
+                    }
+                    break;
+                case RankColumn::PricedKwh:
+                    EXPECT_LE(a.pricedKwh, b.pricedKwh);
+                    break;
+                case RankColumn::Note:
+                    EXPECT_LE(a.partial, b.partial);
                     break;
                 }
             }
@@ -230,7 +326,9 @@ TEST(Comparison, CellTexts) {
     EXPECT_EQ(rankCell(*item, RankColumn::Menu), "高圧電力B    "); // the list item, trailing blanks kept
     EXPECT_EQ(rankCell(*item, RankColumn::Rank), std::to_string(item->rank));
     EXPECT_EQ(rankCell(*item, RankColumn::WithTax), formatPattern(item->totalWithTax, "#,###,###,### 円"));
-    EXPECT_EQ(rankCell(rows.front(), RankColumn::Difference), " 円"); // 0 shows no digits
+    EXPECT_EQ(rankCell(rows.front(), RankColumn::Difference), "0 円");
+    EXPECT_EQ(rankCell(*item, RankColumn::PricedKwh), groupedDigits(item->yearKwh) + " kWh");
+    EXPECT_EQ(rankCell(*item, RankColumn::Note), "");
     for (int c = 0; c < kRankColumnCount; ++c)
         EXPECT_FALSE(rankColumnTitle(static_cast<RankColumn>(c)).empty());
     EXPECT_EQ(rankColumnTitle(RankColumn::Voltage), "電圧");
@@ -283,10 +381,11 @@ TEST(Comparison, TextTableIsAligned) {
         lines.push_back(line);
     ASSERT_EQ(lines.size(), rows.size() + 1);
     EXPECT_EQ(lines[0].rfind("順位  電力会社", 0), 0u) << lines[0];
-    EXPECT_NE(lines[0].find("最安との差"), std::string::npos);
-    // The last column is right-aligned, so every line ends in the same column.
-    for (const std::string& line : lines)
-        EXPECT_EQ(terminalWidth(line), terminalWidth(lines[0])) << line;
+    EXPECT_NE(lines[0].find("最安との差  備考"), std::string::npos);
+    // 最安との差 is right-aligned, so every line without a 備考 (the site's own menus have none)
+    // ends in the column where that heading ends.
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(terminalWidth(lines[i]) + 6, terminalWidth(lines[0])) << lines[i];
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_NE(lines[i + 1].find(std::string(rows[i].menu->itemText)), std::string::npos);
         EXPECT_NE(lines[i + 1].find(rankCell(rows[i], RankColumn::WithTax)), std::string::npos);
@@ -337,6 +436,50 @@ TEST(ComparisonForm, FollowsTheInputTheCheckBoxAndTheHeadings) {
     // Another tab shown on the results window.
     EXPECT_TRUE(form.refresh(comparisonInput(site.state), 9));
     EXPECT_EQ(form.heading(), "北海道電力の全メニュー（18 件）");
+    EXPECT_EQ(form.yearLine().rfind("年間使用量　", 0), 0u);
+    EXPECT_NE(form.yearLine().find("kWh（一部の期間のみ 18 件）"), std::string::npos);
+
+    // The filters, and values the lists do not offer taken as "すべて".
+    form.setCategory(2);
+    form.setVoltage(2);
+    EXPECT_EQ(form.heading(), "北海道電力　工場　②のメニュー（3 件）");
+    form.setChoice({true, 7, -1});
+    EXPECT_EQ(form.choice(), (ComparisonChoice{true, 0, 0}));
+    EXPECT_EQ(form.rowCount(), 191);
+}
+
+// The choices are remembered per site (by serial) for the run; a site without any gets the
+// defaults: its own utility, every category and voltage.
+TEST(ComparisonForm, ChoicesAreRememberedPerSite) {
+    AppState state;
+    state.SiteTable[1] = {"7", "A", "1", "100", "100", "1", "", "", ""};
+    state.SiteTable[2] = {"9", "B", "1", "100", "100", "4", "", "", ""};
+    state.SiteRow = 1;
+    EXPECT_EQ(rememberedChoice(state), ComparisonChoice{});
+    rememberChoice(state, {true, 2, 3});
+    state.SiteRow = 2;
+    EXPECT_EQ(rememberedChoice(state), ComparisonChoice{});
+    rememberChoice(state, {false, 1, 0});
+    state.SiteRow = 1;
+    EXPECT_EQ(rememberedChoice(state), (ComparisonChoice{true, 2, 3}));
+    state.SiteRow = 0; // no site: nothing kept, the defaults read
+    rememberChoice(state, {true, 1, 1});
+    EXPECT_EQ(rememberedChoice(state), ComparisonChoice{});
+    EXPECT_EQ(state.ComparisonChoices.size(), 2u);
+}
+
+// The results window says the same under its totals when such a menu is chosen.
+TEST(Comparison, ResultsFormNotesAPartYearMenu) {
+    DemoSite site(1);
+    TotalForm form(site.state);
+    ASSERT_TRUE(form.Form_Load());
+    test::ScriptedPrompter ok;
+    ASSERT_TRUE(form.ApplyTariffMenu(37, 0, ok)); // 北海道電力, one energy rate
+    const double year = yearKwh(form.SeasonTotal());
+    EXPECT_EQ(form.text("LabelPartial"), partialNoteText(form.LineKwh()[1], year));
+    EXPECT_EQ(form.text("Label11"), "消費税含む"); // the tax note stays as it is
+    ASSERT_TRUE(form.ApplyTariffMenu(42, 0, ok));
+    EXPECT_EQ(form.text("LabelPartial"), "");
 }
 
 } // namespace

@@ -96,18 +96,19 @@ private slots:
         auto* table = child<QTableView>(*w, "ComparisonTable");
         QAbstractItemModel* m = table->model();
         QCOMPARE(m->rowCount(), 18);
-        QCOMPARE(m->columnCount(), 10);
-        const char* const headings[] = {"順位",     "電力会社",   "区分",     "電圧",       "メニュー",
-                                        "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差"};
-        for (int c = 0; c < 10; ++c)
+        QCOMPARE(m->columnCount(), 12);
+        const char* const headings[] = {"順位",     "電力会社",   "区分",       "電圧",
+                                        "メニュー", "計算電力量", "基本料金",   "電力量料金",
+                                        "年間合計", "消費税込み", "最安との差", "備考"};
+        for (int c = 0; c < 12; ++c)
             QCOMPARE(m->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(headings[c]));
         QCOMPARE(cell(*w, 0, calc::RankColumn::Rank), QStringLiteral("1"));
         QCOMPARE(cell(*w, 0, calc::RankColumn::Utility), QStringLiteral("東京電力"));
-        QCOMPARE(cell(*w, 0, calc::RankColumn::Difference), QStringLiteral(" 円"));
+        QCOMPARE(cell(*w, 0, calc::RankColumn::Difference), QStringLiteral("0 円"));
         QVERIFY(cell(*w, 0, calc::RankColumn::WithTax).endsWith(QStringLiteral(" 円")));
         QVERIFY(cell(*w, 17, calc::RankColumn::Difference).contains(QLatin1Char(',')));
         // Amounts right-aligned, the full menu caption as the hint.
-        QCOMPARE(m->index(0, 7).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+        QCOMPARE(m->index(0, 8).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
                  Qt::AlignRight | Qt::AlignVCenter);
         QCOMPARE(m->index(0, 4).data(Qt::ToolTipRole).toString(),
                  q(std::string(w->form().menuAt(0)->caption)));
@@ -119,8 +120,31 @@ private slots:
         QCOMPARE(child<QLabel>(*w, "ComparisonHeading")->text(),
                  QStringLiteral("全電力会社の全メニュー（191 件）"));
         test::screenshot(*w, "comparison_all.png");
+        // The other utilities' menus are for reference; the northern ones price part of the year
+        // and come last, marked, with no difference.
+        QVERIFY(!child<QCheckBox>(*w, "AllUtilities")->toolTip().isEmpty());
+        QCOMPARE(cell(*w, 190, calc::RankColumn::Note), QStringLiteral("一部の期間のみ"));
+        QCOMPARE(cell(*w, 190, calc::RankColumn::Difference), QString());
+        QCOMPARE(cell(*w, 0, calc::RankColumn::Note), QString());
+        QVERIFY(child<QLabel>(*w, "ComparisonYear")->text().contains(QStringLiteral("一部の期間のみ 18 件")));
         child<QCheckBox>(*w, "AllUtilities")->click();
         QCOMPARE(m->rowCount(), 18);
+
+        // 区分 and 電圧, remembered for this site for the run: a new window shows them again.
+        auto* category = child<QComboBox>(*w, "ComparisonCategory");
+        auto* voltage = child<QComboBox>(*w, "ComparisonVoltage");
+        category->setCurrentIndex(2);
+        emit category->activated(2);
+        voltage->setCurrentIndex(1);
+        emit voltage->activated(1);
+        QCOMPARE(m->rowCount(), 6);
+        QCOMPARE(child<QLabel>(*w, "ComparisonHeading")->text(),
+                 QStringLiteral("東京電力　工場　①のメニュー（6 件）"));
+        delete w;
+        w = f.comparison();
+        QCOMPARE(child<QComboBox>(*w, "ComparisonCategory")->currentIndex(), 2);
+        QCOMPARE(child<QComboBox>(*w, "ComparisonVoltage")->currentIndex(), 1);
+        QCOMPARE(w->form().rowCount(), 6);
     }
 
     void sortsByAHeading() {
@@ -143,7 +167,7 @@ private slots:
         for (int r = 1; r < w->form().rowCount(); ++r)
             QVERIFY(w->form().rows()[static_cast<std::size_t>(r - 1)].demandCharge <=
                     w->form().rows()[static_cast<std::size_t>(r)].demandCharge);
-        QCOMPARE(cell(*w, 0, calc::RankColumn::Demand), q(w->form().cell(0, 5)));
+        QCOMPARE(cell(*w, 0, calc::RankColumn::Demand), q(w->form().cell(0, 6)));
         clickHeading(calc::RankColumn::Demand);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
         QVERIFY(w->form().rows().front().demandCharge >= w->form().rows().back().demandCharge);

@@ -81,15 +81,19 @@ TEST(ComparisonReport, SheetHoldsTheTableAsShown) {
         EXPECT_EQ(text(sheet, r, 3), calc::rankCell(rows[i], calc::RankColumn::Category));
         EXPECT_EQ(text(sheet, r, 4), calc::rankCell(rows[i], calc::RankColumn::Voltage));
         EXPECT_EQ(text(sheet, r, 5), std::string(rows[i].menu->itemText));
-        for (int c = 5; c < calc::kRankColumnCount; ++c) {
+        for (int c = 5; c < calc::kRankColumnCount - 1; ++c) {
             const auto column = static_cast<calc::RankColumn>(c);
             const test::ReadCell* cell = sheet.find(r, c + 1);
             ASSERT_NE(cell, nullptr);
             const double number = std::get<double>(cell->value);
-            // Whole yen, the very figure the table shows.
-            EXPECT_EQ(formatPattern(number, kFmtYen), calc::rankCell(rows[i], column));
+            // Whole yen (or kWh), the very figure the table shows.
+            const std::string shown = column == calc::RankColumn::PricedKwh ? formatPattern(number, kFmtKwh)
+                                      : number == 0                         ? "0 円"
+                                                                            : formatPattern(number, kFmtYen);
+            EXPECT_EQ(shown, calc::rankCell(rows[i], column));
             EXPECT_EQ(number, std::round(number));
         }
+        EXPECT_EQ(sheet.find(r, calc::kRankColumnCount), nullptr); // no 備考 for the site's own menus
     }
     EXPECT_EQ(sheet.find(kComparisonFirstRow + static_cast<int>(rows.size()), 1), nullptr);
 
@@ -113,7 +117,24 @@ TEST(ComparisonReport, FiguresThatAreNotNumbersLeaveEmptyCells) {
     ASSERT_TRUE(book.ok) << book.error;
     const test::ReadSheet& sheet = book.sheets.front();
     EXPECT_NE(sheet.find(kComparisonFirstRow, 5), nullptr);
-    EXPECT_EQ(sheet.find(kComparisonFirstRow, 8), nullptr);
+    EXPECT_EQ(sheet.find(kComparisonFirstRow, 9), nullptr);
+}
+
+// A part-year price keeps its note and leaves its difference empty, as the table shows it.
+TEST(ComparisonReport, PartYearMenusAreMarked) {
+    REQUIRE_READER();
+    TempDir dir;
+    AppState state;
+    setUp(state, dir.path());
+    const std::vector<calc::RankedMenu> rows = calc::rankMenus(calc::comparisonInput(state), 9);
+    ASSERT_TRUE(rows.front().partial);
+    const std::string path = dir.file("partial.xlsx");
+    ASSERT_TRUE(writeComparisonWorkbook(comparisonHeading(state, "x"), rows, path));
+    const test::ReadWorkbook book = readWorkbook(path, dir.path());
+    ASSERT_TRUE(book.ok) << book.error;
+    const test::ReadSheet& sheet = book.sheets.front();
+    EXPECT_EQ(text(sheet, kComparisonFirstRow, calc::kRankColumnCount), "一部の期間のみ");
+    EXPECT_EQ(sheet.find(kComparisonFirstRow, calc::kRankColumnCount - 1), nullptr);
 }
 
 TEST(ComparisonReport, RefusedWithoutAWorkingFolder) {
