@@ -4,6 +4,7 @@
 
 #include "tariffs/user_menus.h"
 #include "ui/flex_grid.h"
+#include "ui/number_field.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -168,6 +169,7 @@ QLineEdit* TotalWindow::addRateBox(std::string_view name, QWidget* parent) {
     box->setObjectName(controlName(name));
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     box->setFixedWidth(96);
+    ui::numberField(box);
     QSizePolicy policy = box->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     box->setSizePolicy(policy);

@@ -1,5 +1,6 @@
 #include "csvimport/load_csv_option_window.h"
 
+#include "ui/number_field.h"
 #include "ui/widgets.h"
 #include "yearbook/year_book_form.h"
 
@@ -139,6 +140,8 @@ LoadCsvOptionWindow::LoadCsvOptionWindow(ui::GuiContext& context, QWidget* paren
     text1_ = field(this, "Text1", 80);
     text3_ = field(this, "Text3", 80);
     text4_ = field(this, "Text4", 80);
+    for (QLineEdit* e : {text1_, text3_, text4_})
+        ui::numberField(e);
     position->addWidget(label(this, "Label2", "上からのデータ位置"), 0, 0);
     position->addWidget(text1_, 0, 1);
     position->addWidget(label(this, "Label9", "行目"), 0, 2);

@@ -133,6 +133,12 @@ void MenuForm::listClick(int row) {
     siteButtonsEnabled_ = true;
     const int u = static_cast<int>(state_.UtilityNo);
     utilityIndex_ = u >= 1 && u <= 9 ? u - 1 : -1;
+    // The book kind follows the site's files when it has one kind only; the user can change it.
+    std::error_code ec;
+    const bool year = std::filesystem::exists(Fail_Name_Set(state_.AppDir, site[0], 1), ec);
+    const bool tenDay = std::filesystem::exists(Fail_Name_Set(state_.AppDir, site[0], 2), ec);
+    if (year != tenDay)
+        chooseBookMode(year ? 1 : 2);
 }
 
 void MenuForm::clearFields() {

@@ -4,6 +4,7 @@
 #include "registry/file_panel_window.h"
 #include "ui/flex_grid.h"
 #include "ui/help_window.h"
+#include "ui/number_field.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -170,8 +171,10 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     connect(check1_, &QCheckBox::toggled, this, &MenuWindow::setFilePanelShown);
     connect(filePanel_, &FilePanel::registryChanged, this, &MenuWindow::refreshFields);
 
-    for (QLineEdit* e : {text2_, text3_, text4_})
+    for (QLineEdit* e : {text2_, text3_, text4_}) {
+        ui::numberField(e);
         e->installEventFilter(this);
+    }
 }
 
 MenuWindow::~MenuWindow() {
@@ -206,6 +209,11 @@ void MenuWindow::refreshFields() {
     option2_->setChecked(mode == 2);
     option1_->setAutoExclusive(true);
     option2_->setAutoExclusive(true);
+    // No site chosen (after コピー, 読込み, 削　除, 変　更): no row stays highlighted either.
+    if (!form_.hasSite(context_.state.SiteRow)) {
+        grid_->clearSelection();
+        grid_->setCurrentIndex({});
+    }
 }
 
 void MenuWindow::takeFields() {

@@ -3,6 +3,7 @@
 #include "calc/total_window.h"
 
 #include "ui/flex_grid.h"
+#include "ui/number_field.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -80,6 +81,7 @@ NenkanWindow::NenkanWindow(ui::GuiContext& context, QWidget* parent)
     text1_ = field(this, "Text1", 70);
     text2_ = field(this, "Text2", 140);
     text3_ = field(this, "Text3", 50);
+    ui::numberField(text3_);
     auto* label3 = label(this, "Label3", "日", 0);
     auto* command3 = button(this, "Command3", "書き込み");
     fields->addWidget(label1_, 0, 0);
@@ -93,6 +95,7 @@ NenkanWindow::NenkanWindow(ui::GuiContext& context, QWidget* parent)
     label2_->setFrameShape(QFrame::Panel);
     label2_->setFrameShadow(QFrame::Sunken);
     text5_ = field(this, "Text5", 100);
+    ui::numberField(text5_);
     text5_->setContextMenuPolicy(Qt::NoContextMenu);
     text5_->setAcceptDrops(false);
     auto* command4 = button(this, "Command4", "書き込み");

@@ -8,6 +8,31 @@
 namespace wattorio::ui {
 
 namespace {
+// The view of the fixed columns: its clicks are the grid's clicks.
+class FrozenView : public QTableView {
+public:
+    FrozenView(FlexGrid* grid) : QTableView(grid), grid_(grid) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        QTableView::mousePressEvent(event);
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid())
+            emit grid_->cellClicked(index.row() + 1, index.column());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QTableView::mouseReleaseEvent(event);
+        QModelIndex index = indexAt(event->position().toPoint());
+        if (!index.isValid())
+            index = currentIndex();
+        if (index.isValid())
+            emit grid_->selectionEnded(index.row() + 1, index.column());
+    }
+
+private:
+    FlexGrid* grid_;
+};
+
 QVariant colourOf(std::uint32_t rgb) {
     if (rgb == kNoColour)
         return {};
@@ -101,9 +126,121 @@ FlexGrid::FlexGrid(TextGrid& grid, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setWordWrap(false);
+    // Pixel scrolling lets the scrolled columns start right beside the fixed ones.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int col) { emit cellClicked(0, col); });
+    setUpFrozenView();
     applySizes();
+}
+
+void FlexGrid::setUpFrozenView() {
+    frozen_ = new FrozenView(this);
+    frozen_->setObjectName(QStringLiteral("FixedColumns"));
+    frozen_->setModel(model_);
+    frozen_->setSelectionModel(selectionModel());
+    frozen_->setFocusPolicy(Qt::NoFocus);
+    frozen_->verticalHeader()->hide();
+    frozen_->horizontalHeader()->setHighlightSections(false);
+    frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    frozen_->setWordWrap(false);
+    frozen_->setFrameShape(QFrame::NoFrame);
+    viewport()->stackUnder(frozen_);
+    connect(frozen_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int col) { emit cellClicked(0, col); });
+    connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { updateFrozenView(); });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this,
+            [this](int row, int, int size) { frozen_->setRowHeight(row, size); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { updateFrozenView(true); });
+}
+
+int FlexGrid::frozenCols() const {
+    return std::min(frozenCols_ >= 0 ? frozenCols_ : model_->grid().fixedCols(), model_->columnCount());
+}
+
+void FlexGrid::setFrozenCols(int count) {
+    frozenCols_ = count;
+    updateFrozenView(true);
+}
+
+int FlexGrid::fixedWidth() const {
+    const int fixed = frozenCols();
+    int width = 0;
+    for (int c = 0; c < fixed; ++c)
+        if (!isColumnHidden(c))
+            width += columnWidth(c);
+    return width;
+}
+
+void FlexGrid::updateFrozenView(bool rows) {
+    const int fixed = frozenCols();
+    if (fixed <= 0 || model_->columnCount() <= fixed) {
+        frozen_->hide();
+        return;
+    }
+    frozen_->setSelectionBehavior(selectionBehavior());
+    frozen_->setSelectionMode(selectionMode());
+    frozen_->setTextElideMode(textElideMode());
+    frozen_->setShowGrid(showGrid());
+    frozen_->setVerticalScrollMode(verticalScrollMode());
+    frozen_->verticalHeader()->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
+    frozen_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        frozen_->setColumnHidden(c, c >= fixed || isColumnHidden(c));
+        if (c < fixed)
+            frozen_->setColumnWidth(c, columnWidth(c));
+    }
+    if (rows)
+        for (int r = 0; r < model_->rowCount(); ++r)
+            frozen_->setRowHeight(r, rowHeight(r));
+    frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    frozen_->setGeometry(frameWidth() + (verticalHeader()->isVisible() ? verticalHeader()->width() : 0),
+                         frameWidth(), fixedWidth(), viewport()->height() + horizontalHeader()->height());
+    frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    frozen_->show();
+}
+
+void FlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QScrollBar* bar = horizontalScrollBar();
+    const int before = bar->value();
+    QTableView::scrollTo(index, hint);
+    const int fixed = frozenCols();
+    if (!index.isValid() || fixed <= 0)
+        return;
+    if (index.column() < fixed) {
+        // A fixed cell is always in view: only the rows scroll.
+        bar->setValue(before);
+        return;
+    }
+    // The cell goes right of the fixed columns; one wider than the room left shows its left edge.
+    const QRect rect = visualRect(index);
+    const int left = fixedWidth();
+    if (rect.left() < left || rect.width() > viewport()->width() - left)
+        bar->setValue(bar->value() + rect.left() - left);
+}
+
+void FlexGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    updateFrozenView();
+}
+
+void FlexGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    updateFrozenView(true);
+}
+
+bool FlexGrid::viewportEvent(QEvent* event) {
+    const bool handled = QTableView::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        updateFrozenView();
+    return handled;
 }
 
 void FlexGrid::applySizes() {
@@ -119,16 +256,17 @@ void FlexGrid::applySizes() {
     }
     if (g.rows() > 0 && g.rowHeight(0) > 0)
         horizontalHeader()->setFixedHeight(twipsToPixels(g.rowHeight(0)));
+    updateFrozenView(true);
 }
 
 void FlexGrid::scrollToColumn(int col) {
     int x = 0;
-    for (int c = model_->grid().fixedCols(); c < col; ++c)
+    for (int c = frozenCols(); c < col; ++c)
         x += columnWidth(c);
     if (QScrollBar* bar = horizontalScrollBar())
         bar->setValue(horizontalScrollMode() == QAbstractItemView::ScrollPerPixel
                           ? x
-                          : std::max(col - model_->grid().fixedCols(), 0));
+                          : std::max(col - frozenCols(), 0));
 }
 
 void FlexGrid::selectCell(int row, int col) {

@@ -3,6 +3,10 @@
 // horizontal header, with its cell colours), every other row is a table row. Column widths come
 // from the TextGrid in twips (15 twips a pixel). Cells are not edited in place: the windows edit
 // through their entry fields and the core.
+//
+// The TextGrid's fixed columns stay on screen while the other columns scroll sideways: a second
+// view over the same model and selection shows them on top of the left edge, and a cell chosen by
+// keys or clicks is scrolled into view to the right of them, its left edge first.
 
 #include "app/text_grid.h"
 
@@ -57,12 +61,33 @@ signals:
     // The mouse button was released over the grid: the selection's end cell.
     void selectionEnded(int endRow, int endCol);
 
+public:
+    // The view that shows the fixed columns (null when the grid has none).
+    QTableView* frozenView() const { return frozen_; }
+    // The columns that stay at the left edge: the TextGrid's fixed columns unless set here.
+    int frozenCols() const;
+    void setFrozenCols(int count);
+    // Width in pixels of the fixed columns.
+    int fixedWidth() const;
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    void setUpFrozenView();
+    // Copies the main view's settings, column widths and (with `rows`) row heights to the
+    // fixed-column view and places it over the left edge.
+    void updateFrozenView(bool rows = false);
+
     TextGridModel* model_;
+    QTableView* frozen_ = nullptr;
+    int frozenCols_ = -1;
 };
 
 } // namespace wattorio::ui

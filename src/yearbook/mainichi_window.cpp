@@ -4,6 +4,7 @@
 #include "calc/total_window.h"
 #include "reports/analysis.h"
 #include "ui/flex_grid.h"
+#include "ui/number_field.h"
 #include "ui/widgets.h"
 #include "yearbook/heatmap_window.h"
 
@@ -61,6 +62,7 @@ QLabel* captionWithField(QWidget* parent, const char* caption, const char* objec
     field->setObjectName(QLatin1String(objectName));
     field->setGeometry(x, 1, width, 22);
     field->setAlignment(Qt::AlignRight);
+    ui::numberField(field);
     // The caption's tail moves right when the field is wider than the blanks.
     if (width > fm.horizontalAdvance(text.mid(firstBlank, lastBlank - firstBlank - 1))) {
         const int extra = width - fm.horizontalAdvance(text.mid(firstBlank, lastBlank - firstBlank - 1));
@@ -168,6 +170,8 @@ void MainichiWindow::build() {
     small.setPointSizeF(small.pointSizeF() * 0.9);
     grid_->setFont(small);
     grid_->setTextElideMode(Qt::ElideNone);
+    // The day's weekday stays in view with its date while the hours scroll.
+    grid_->setFrozenCols(4);
     outer->addWidget(grid_, 1);
     connect(grid_, &ui::FlexGrid::cellClicked, this,
             [this](int row, int col) { run([&] { form_.MSFlexGrid1_Click(row, col); }); });
@@ -188,6 +192,7 @@ void MainichiWindow::build() {
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setToolTip(qs("１時間ごどの電力データを入力　　ﾘﾀｰﾝｷｰで書き込み"));
     text1_->setAlignment(Qt::AlignRight);
+    ui::numberField(text1_);
     text1_->installEventFilter(this);
     connect(text1_, &QLineEdit::textEdited, this,
             [this](const QString& t) { form_.text1 = t.toStdString(); });

@@ -9,10 +9,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QtTest>
+
+#include <filesystem>
 
 using namespace wattorio;
 
@@ -20,6 +24,13 @@ class MenuWindowTest : public QObject {
     Q_OBJECT
 
 private:
+    // Loads the demo folder: two sites with a year book, the third with a ten-day book only.
+    static void copyDemo(const test::TempDir& dir) {
+        namespace fs = std::filesystem;
+        for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
+            fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
+    }
+
     template <class T> T* child(QWidget& w, const char* name) {
         T* c = w.findChild<T*>(QLatin1String(name));
         if (!c)
@@ -88,6 +99,76 @@ private slots:
         QCOMPARE(text2->text(), QStringLiteral("12"));
         QTest::keyClick(text2, Qt::Key_Return);
         QTRY_VERIFY(child<QLineEdit>(window, "Text3")->hasFocus());
+    }
+
+    void fullWidthNumbersAreTakenAsTyped() {
+        test::TempDir dir;
+        AppState state;
+        ui::QueuedPrompter prompter;
+        ui::GuiContext context{state, prompter, {}};
+        registry::MenuWindow window(context);
+        window.startUp(dir.path());
+        window.show();
+        // Keys as an input method in full-width mode sends them, into a digits-only field.
+        QLineEdit* text3 = child<QLineEdit>(window, "Text3");
+        text3->clear();
+        for (const QString& c :
+             {QStringLiteral("１"), QStringLiteral("５"), QStringLiteral("０"), QStringLiteral("０")}) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, c);
+            QApplication::sendEvent(text3, &press);
+        }
+        QCOMPARE(text3->text(), QStringLiteral("1500"));
+        // A committed composition (or a paste) is converted as well.
+        QLineEdit* text4 = child<QLineEdit>(window, "Text4");
+        text4->clear();
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("９８．５"));
+        QApplication::sendEvent(text4, &commit);
+        QCOMPARE(text4->text(), QStringLiteral("98.5"));
+        // The name is no number field: its full-width digits stay.
+        QLineEdit* text1 = child<QLineEdit>(window, "Text1");
+        text1->insert(QStringLiteral("本社１号館"));
+        QCOMPARE(text1->text(), QStringLiteral("本社１号館"));
+    }
+
+    void listKeepsItsNamesAndFollowsTheSite() {
+        test::TempDir dir;
+        copyDemo(dir);
+        AppState state;
+        ui::QueuedPrompter prompter;
+        ui::GuiContext context{state, prompter, {}};
+        registry::MenuWindow window(context);
+        window.startUp(dir.path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* grid = child<ui::FlexGrid>(window, "MSFlexGrid1");
+        QScrollBar* bar = grid->horizontalScrollBar();
+
+        // A click on a name wider than the list keeps the name's start (and "No") in view.
+        const QModelIndex third = grid->model()->index(2, 1);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(third).topLeft() + QPoint(20, 5));
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(grid->frozenView()->isVisible());
+        QCOMPARE(grid->frozenView()->width(), grid->columnWidth(0));
+        // The third site has a ten-day book only, the first a year book only.
+        QCOMPARE(window.form().bookMode(), 2.0f);
+        QVERIFY(child<QRadioButton>(window, "Option2")->isChecked());
+        grid->clickCell(1, 1);
+        QCOMPARE(window.form().bookMode(), 1.0f);
+        QVERIFY(child<QRadioButton>(window, "Option1")->isChecked());
+
+        // After コピー no site is chosen and no row stays highlighted.
+        QTest::mouseClick(child<QPushButton>(window, "Command6"), Qt::LeftButton);
+        QCOMPARE(prompter.shown.back().text, std::string("コピーしました"));
+        QVERIFY(!grid->selectionModel()->hasSelection());
+        grid->clickCell(4, 1);
+        QVERIFY(grid->selectionModel()->hasSelection());
+        prompter.answers.push_back(Answer::Ok);
+        QTest::mouseClick(child<QPushButton>(window, "Command4"), Qt::LeftButton);
+        QCOMPARE(state.SiteTable[4][1], std::string());
+        QVERIFY(!grid->selectionModel()->hasSelection());
+        QCOMPARE(bar->value(), 0);
     }
 
     void closeBoxDoesNothingAndThePanelWidensTheWindow() {

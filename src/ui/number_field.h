@@ -1,0 +1,13 @@
+#pragma once
+// Number fields take what a Japanese input method types: full-width digits, point, minus and
+// comma turn into their ASCII forms as they are typed, committed by the input method or pasted.
+
+class QLineEdit;
+
+namespace wattorio::ui {
+
+// Makes `edit` a number field. Key presses are rewritten before any key filter of the window sees
+// them, so a window that accepts only digits accepts "１" as "1".
+void numberField(QLineEdit* edit);
+
+} // namespace wattorio::ui
