@@ -280,6 +280,58 @@ bool parseDateTime(std::string_view s, int& y, int& m, int& d, int& minutes) {
     return true;
 }
 
+// Up to two days of dated rows from the first one, each as its fields with the row's time of day
+// in minutes appended last; for telling value columns from columns that repeat the time.
+static std::vector<std::vector<std::string>> sampleRows(const std::vector<Line>& lines, std::size_t first,
+                                                        char sep, int dateField, int timeField) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> f;
+    for (std::size_t i = first; i < lines.size() && rows.size() < 96; ++i) {
+        int y, m, d, t;
+        if (!splitFields(lines[i].text, sep, f) || static_cast<std::size_t>(dateField) >= f.size() ||
+            !parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t))
+            continue;
+        if (timeField >= 0)
+            t = static_cast<std::size_t>(timeField) < f.size()
+                    ? parseTime(f[static_cast<std::size_t>(timeField)])
+                    : -1;
+        if (t < 0)
+            continue;
+        f.push_back(std::to_string(t));
+        rows.push_back(f);
+    }
+    return rows;
+}
+
+// True when field k of every sampled row is the row's hour of day (decimal or whole) or its
+// interval number of the day (from 0 or from 1), and the rows cover more than one time.
+static bool isTimeEcho(const std::vector<std::vector<std::string>>& rows, std::size_t k) {
+    if (rows.size() < 4)
+        return false;
+    const auto minutesOf = [](const std::vector<std::string>& r) { return std::stoi(r.back()); };
+    int step = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const int dt = minutesOf(rows[i]) - minutesOf(rows[i - 1]);
+        if (dt > 0 && (step == 0 || dt < step))
+            step = dt;
+    }
+    if (step == 0)
+        return false;
+    const auto echoes = [&](auto timeAs) {
+        for (const std::vector<std::string>& r : rows) {
+            double v;
+            if (k + 1 >= r.size() || parseNumber(r[k], v) != NumberKind::Number ||
+                std::fabs(v - timeAs(minutesOf(r))) > 1e-9)
+                return false;
+        }
+        return true;
+    };
+    return echoes([](int t) { return t / 60.0; }) ||
+           echoes([](int t) { return static_cast<double>(t / 60); }) ||
+           echoes([&](int t) { return static_cast<double>(t / step); }) ||
+           echoes([&](int t) { return static_cast<double>(t / step + 1); });
+}
+
 Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalReadOptions& options) {
     if (bytes.size() > kMaxIntervalFileBytes)
         return Error{"ファイルが大きすぎます（" + std::to_string(kMaxIntervalFileBytes >> 20) +
@@ -365,10 +417,24 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
     if (out.layout == IntervalLayout::PerInterval) {
         int col = options.column - 1;
         if (col < 0) {
+            const std::vector<std::vector<std::string>> sample =
+                sampleRows(lines, first, sep, dateField, timeField);
             double v;
-            for (std::size_t k = static_cast<std::size_t>(afterDate); k < f.size() && col < 0; ++k)
-                if (parseNumber(f[k], v) == NumberKind::Number)
-                    col = static_cast<int>(k);
+            int echo = -1;
+            for (std::size_t k = static_cast<std::size_t>(afterDate); k < f.size() && col < 0; ++k) {
+                if (parseNumber(f[k], v) != NumberKind::Number)
+                    continue;
+                // A column that only repeats the time of its row (hour of day, interval number)
+                // is part of the date and time; the values follow it.
+                if (isTimeEcho(sample, k)) {
+                    if (echo < 0)
+                        echo = static_cast<int>(k);
+                    continue;
+                }
+                col = static_cast<int>(k);
+            }
+            if (col < 0)
+                col = echo;
             if (col < 0)
                 return Error{std::to_string(lines[first].number) + " 行目に値の列が見つかりません。"};
         }

@@ -169,7 +169,27 @@ TEST(IntervalImport, LayoutsUnitsAndRefusalsFromTheFileItself) {
     const std::string twiceA = "2020/3/1 0:00,1\n2020/3/1 0:30,1\n2020/3/1 1:00,1\n2020/3/1 1:30,1\n";
     const std::string twiceB = "2020/3/1 0:00,1\n2020/3/1 0:30,1\n2020/3/1 1:00,5\n";
 
+    // A column that repeats the time (hour of day, interval number) comes before the value.
+    std::string hourColumn, slotColumn;
+    for (int k = 0; k < 48; ++k) {
+        hourColumn += "2018-01-01 " + std::string(k < 20 ? "0" : "") + hm(k * 30) + ":00," +
+                      std::to_string(k / 2) + (k % 2 ? ".5" : ".0") + ",500\n";
+        slotColumn += "2024/10/01," + hm(k * 30) + "," + std::to_string(k + 1) + ",2\n";
+    }
+
     const std::vector<Case> cases = {
+        {"hour column Wh",
+         {hourColumn},
+         {EnergyUnit::Wh, 0},
+         30,
+         "starts",
+         24,
+         0,
+         0,
+         0,
+         0,
+         {{1, 0, 1}, {1, 23, 1}}},
+        {"slot column", {slotColumn}, {}, 30, "starts", 24, 0, 0, 0, 0, {{274, 0, 4}, {274, 23, 4}}},
         {"per day 48", {perDay48}, {}, 30, "starts", 48, 0, 0, 0, 0, {{91, 0, 3}, {92, 23, 95}}},
         {"ends kW", {ends}, {}, 30, "ends", 24, 0, 0, 0, 0, {{1, 0, 4}, {1, 23, 4}}},
         {"quarter Wh",
