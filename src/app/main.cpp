@@ -6,13 +6,13 @@
 // --smoke-test starts up completely and ends at once (used by the install check).
 
 #include "app/app_state.h"
+#include "app/data_dir.h"
 #include "app/folder_lock.h"
 #include "app/version.h"
 #include "registry/menu_window.h"
 #include "ui/gui_context.h"
 #include "ui/help_window.h"
 #include "ui/prompt.h"
-#include "yearbook/holiday_list.h"
 
 #include <QApplication>
 #include <QDate>
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
 
     AppState state;
     state.CurrentYear = QDate::currentDate().year();
-    state.DataDir = yearbook::shippedDataDir(QCoreApplication::applicationDirPath().toStdString());
+    state.DataDir = programDataDir(QCoreApplication::applicationDirPath().toStdString());
     ui::GuiContext context{state, prompter, {}};
     ui::HelpKey helpKey(context);
     app.installEventFilter(&helpKey);

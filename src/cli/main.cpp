@@ -1,8 +1,8 @@
 // wattorio-cli: the program's core from the command line, for scripting and batch comparison.
 
 #include "app/app_state.h"
+#include "app/data_dir.h"
 #include "cli/command_registry.h"
-#include "yearbook/holiday_list.h"
 
 #include <algorithm>
 #include <chrono>
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         state.AppDir += '/';
     state.CurrentYear = currentYear();
     state.DataDir =
-        yearbook::shippedDataDir(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string());
+        programDataDir(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string());
     CliContext context{state, std::cout, std::cerr, {}};
     return info.run(context, args);
 }

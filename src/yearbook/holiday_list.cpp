@@ -262,20 +262,6 @@ std::string computedListBytes(int firstYear, int lastYear) {
     return bytes;
 }
 
-std::string shippedDataDir(const std::string& exeDir) {
-    std::error_code ec;
-    if (!exeDir.empty()) {
-        const fs::path installed = fs::path(exeDir) / ".." / "share" / "wattorio";
-        if (fs::is_regular_file(installed / kHolidayListName, ec))
-            return fs::weakly_canonical(installed, ec).string();
-    }
-#ifdef WATTORIO_DATA_SOURCE_DIR
-    if (fs::is_regular_file(fs::path(WATTORIO_DATA_SOURCE_DIR) / kHolidayListName, ec))
-        return WATTORIO_DATA_SOURCE_DIR;
-#endif
-    return "";
-}
-
 HolidaySource findHolidayList(const std::string& appDir, const std::string& dataDir) {
     HolidaySource source;
     const std::string own = appDir + kHolidayListName;

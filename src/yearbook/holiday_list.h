@@ -71,10 +71,6 @@ std::string computedListBytes(int firstYear = kComputedFirstYear, int lastYear =
 // The list file name, in the working folder and beside the help.
 constexpr const char* kHolidayListName = "syukujitsu.csv";
 
-// The folder of the shipped list: `exeDir`/../share/wattorio when it holds one, else the source
-// tree's data folder (a program run from its build folder); "" when neither does.
-std::string shippedDataDir(const std::string& exeDir);
-
 // Where the holiday list came from and what it holds.
 struct HolidaySource {
     HolidayList list;
