@@ -2,6 +2,7 @@
 
 #include "app/display_format.h"
 #include "calc/total_form.h"
+#include "calc/user_pricing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,7 +25,7 @@ double shownYen(double value) {
 // Catalog order: utility, then list, then index (menus without a catalog entry after those).
 auto catalogKey(const RankedMenu& r) {
     return r.menu ? std::make_tuple(0, r.menu->utility, r.menu->list, r.menu->index)
-                  : std::make_tuple(1, r.utility, 0, r.position);
+                  : std::make_tuple(1, r.utility, r.line, 0);
 }
 
 } // namespace
@@ -113,6 +114,8 @@ std::string_view menuSourceName(MenuSource source) {
     switch (source) {
     case MenuSource::Catalog:
         return "catalog";
+    case MenuSource::User:
+        return "user";
     }
     return {};
 }
@@ -155,7 +158,29 @@ bool isRightAligned(RankColumn column) {
     return column == RankColumn::Rank || column == RankColumn::PricedKwh || isAmountColumn(column);
 }
 
-std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter) {
+namespace {
+
+// The figures every ranked row carries, from its priced lines and charges.
+void fillFigures(RankedMenu& r, const LineArray& lineKwh, const Charges& charges, double year) {
+    r.lineKwh = lineKwh;
+    r.lineCharge = charges.lineCharge;
+    double kwh = 0;
+    for (int k = 1; k <= 5; ++k)
+        kwh += r.lineKwh[static_cast<std::size_t>(k)];
+    r.pricedKwh = kwh;
+    r.yearKwh = year;
+    r.partial = isPartialYear(kwh, year);
+    r.demandCharge = r.lineCharge[0];
+    double energy = 0;
+    for (int k = 1; k <= 5; ++k)
+        energy += r.lineCharge[static_cast<std::size_t>(k)];
+    r.energyCharge = energy;
+    r.total = charges.total;
+    r.totalWithTax = charges.totalWithTax;
+}
+
+std::vector<RankedMenu> rankSelected(const ComparisonInput& input, const MenuFilter& filter,
+                                     const std::vector<tariffs::UserMenu>* userMenus) {
     std::vector<RankedMenu> rows;
     if (filter.utility < 0 || filter.utility > 9)
         return rows;
@@ -173,22 +198,26 @@ std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter
         r.voltageRow = menu.voltageRow;
         r.item = std::string(menu.itemText);
         r.caption = std::string(menu.caption);
-        r.lineKwh = price.lineKwh;
-        r.lineCharge = price.charges.lineCharge;
-        double kwh = 0;
-        for (int k = 1; k <= 5; ++k)
-            kwh += r.lineKwh[static_cast<std::size_t>(k)];
-        r.pricedKwh = kwh;
-        r.yearKwh = year;
-        r.partial = isPartialYear(kwh, year);
-        r.demandCharge = r.lineCharge[0];
-        double energy = 0;
-        for (int k = 1; k <= 5; ++k)
-            energy += r.lineCharge[static_cast<std::size_t>(k)];
-        r.energyCharge = energy;
-        r.total = price.charges.total;
-        r.totalWithTax = price.charges.totalWithTax;
+        fillFigures(r, price.lineKwh, price.charges, year);
         rows.push_back(std::move(r));
+    }
+    if (userMenus) {
+        for (const tariffs::UserMenu& menu : *userMenus) {
+            if (!filter.takes(menu.utility, menu.category, menu.voltageRow))
+                continue;
+            const UserMenuPrice price = priceUserMenu(menu, input.season, input.contract, input.powerFactor);
+            RankedMenu r;
+            r.source = MenuSource::User;
+            r.user = &menu;
+            r.line = menu.line;
+            r.utility = menu.utility;
+            r.category = menu.category;
+            r.voltageRow = menu.voltageRow;
+            r.item = menu.name;
+            r.caption = menu.name;
+            fillFigures(r, price.lineKwh, price.charges, year);
+            rows.push_back(std::move(r));
+        }
     }
     std::stable_sort(rows.begin(), rows.end(), [](const RankedMenu& a, const RankedMenu& b) {
         if (a.partial != b.partial)
@@ -214,6 +243,17 @@ std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter
         r.difference = r.partial ? std::nan("") : shownYen(r.totalWithTax) - cheapestYen;
     }
     return rows;
+}
+
+} // namespace
+
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter) {
+    return rankSelected(input, filter, nullptr);
+}
+
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter,
+                                  const std::vector<tariffs::UserMenu>& userMenus) {
+    return rankSelected(input, filter, &userMenus);
 }
 
 std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility) {
@@ -290,46 +330,44 @@ std::string rankCell(const RankedMenu& row, RankColumn column) {
     }
 }
 
+std::string alignedTable(const std::vector<std::vector<std::string>>& lines, const std::vector<bool>& right) {
+    const std::size_t columns = right.size();
+    std::vector<std::size_t> widths(columns);
+    for (const std::vector<std::string>& line : lines)
+        for (std::size_t c = 0; c < columns && c < line.size(); ++c)
+            widths[c] = std::max(widths[c], displayWidth(line[c]));
+    std::string out;
+    for (const std::vector<std::string>& line : lines) {
+        std::string text;
+        for (std::size_t c = 0; c < columns; ++c) {
+            text += padded(c < line.size() ? line[c] : std::string(), widths[c], right[c]);
+            if (c + 1 < columns)
+                text += "  ";
+        }
+        while (!text.empty() && text.back() == ' ') // no blanks at the end of a line
+            text.pop_back();
+        out += text + "\n";
+    }
+    return out;
+}
+
 std::string rankingTable(const std::vector<RankedMenu>& rows) {
-    std::vector<std::size_t> widths(kRankColumnCount);
-    for (int c = 0; c < kRankColumnCount; ++c)
-        widths[static_cast<std::size_t>(c)] = displayWidth(rankColumnTitle(static_cast<RankColumn>(c)));
-    std::vector<std::vector<std::string>> cells;
-    cells.reserve(rows.size());
+    std::vector<std::vector<std::string>> lines;
+    lines.reserve(rows.size() + 1);
+    std::vector<bool> right;
+    std::vector<std::string> heading;
+    for (int c = 0; c < kRankColumnCount; ++c) {
+        heading.emplace_back(rankColumnTitle(static_cast<RankColumn>(c)));
+        right.push_back(isRightAligned(static_cast<RankColumn>(c)));
+    }
+    lines.push_back(std::move(heading));
     for (const RankedMenu& r : rows) {
         std::vector<std::string> line;
-        for (int c = 0; c < kRankColumnCount; ++c) {
+        for (int c = 0; c < kRankColumnCount; ++c)
             line.push_back(rankCell(r, static_cast<RankColumn>(c)));
-            widths[static_cast<std::size_t>(c)] =
-                std::max(widths[static_cast<std::size_t>(c)], displayWidth(line.back()));
-        }
-        cells.push_back(std::move(line));
+        lines.push_back(std::move(line));
     }
-    const auto rightAligned = [](int c) { return isRightAligned(static_cast<RankColumn>(c)); };
-    const auto writeLine = [&](const std::vector<std::string>& line) {
-        std::string out;
-        for (int c = 0; c < kRankColumnCount; ++c) {
-            const std::size_t i = static_cast<std::size_t>(c);
-            std::string cell = padded(line[i], widths[i], rightAligned(c));
-            if (c + 1 == kRankColumnCount) {
-                while (!cell.empty() && cell.back() == ' ') // no blanks at the end of a line
-                    cell.pop_back();
-            }
-            out += cell;
-            if (c + 1 < kRankColumnCount)
-                out += "  ";
-        }
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-        return out + "\n";
-    };
-    std::vector<std::string> heading;
-    for (int c = 0; c < kRankColumnCount; ++c)
-        heading.emplace_back(rankColumnTitle(static_cast<RankColumn>(c)));
-    std::string out = writeLine(heading);
-    for (const std::vector<std::string>& line : cells)
-        out += writeLine(line);
-    return out;
+    return alignedTable(lines, right);
 }
 
 // ---- ComparisonForm --------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "calc/charges.h"
 #include "tariffs/catalog.h"
+#include "tariffs/user_menus.h"
 
 #include <optional>
 #include <string>
@@ -35,10 +36,9 @@ ComparisonInput comparisonInput(const AppState& state);
 // its lists prices) and the current site's contract, as its Total_T reads it.
 ComparisonInput comparisonInput(const TotalForm& form, const AppState& state);
 
-// Where a compared menu comes from. Only the catalog for now; the figures of a ranked menu do
-// not depend on it.
-enum class MenuSource { Catalog };
-std::string_view menuSourceName(MenuSource source); // "catalog"
+// Where a compared menu comes from: the catalog or the user's own menus (User_Menus.csv).
+enum class MenuSource { Catalog, User };
+std::string_view menuSourceName(MenuSource source); // "catalog", "user"
 
 // A menu whose priced kWh falls short of the year's by more than this is a part-year price.
 inline constexpr double kPartialMarginKwh = 0.5;
@@ -88,6 +88,9 @@ struct RankedMenu {
     // everything the table shows, so a menu from another source needs no catalog entry.
     const tariffs::TariffMenu* menu = nullptr;
     MenuSource source = MenuSource::Catalog;
+    // The user menu of a row from User_Menus.csv (nullptr for a catalog row) and its line there.
+    const tariffs::UserMenu* user = nullptr;
+    int line = 0;
     int utility = 0; // UtilityNo 1..9
     tariffs::Category category = tariffs::Category::Office;
     int voltageRow = 1;  // 1..3
@@ -124,6 +127,10 @@ double yearKwh(const SeasonTable& season);
 // cheapest first (by the total with tax; equal totals keep the catalog order: utility, list,
 // index), then the part-year ones the same way. A utility outside 0..9 gives an empty table.
 std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter);
+// The same ranking with the user menus the filter takes ranked among the catalog's (equal totals:
+// catalog menus first, then user menus in file order). The rows point into `userMenus`.
+std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter,
+                                  const std::vector<tariffs::UserMenu>& userMenus);
 // Every menu of utility `utility` (1..9), or of all nine when `utility` is 0.
 std::vector<RankedMenu> rankMenus(const ComparisonInput& input, int utility);
 
@@ -145,6 +152,8 @@ std::string rankCell(const RankedMenu& row, RankColumn column);
 // columns aligned by their display width (full-width characters take two columns), amounts
 // right-aligned; lines end in "\n".
 std::string rankingTable(const std::vector<RankedMenu>& rows);
+// Lines of cells (the heading first) aligned the same way; `right[c]` right-aligns column c.
+std::string alignedTable(const std::vector<std::vector<std::string>>& lines, const std::vector<bool>& right);
 
 // The choices of the category and voltage lists of the comparison window, in list order.
 inline constexpr const char* kCategoryChoices[3] = {"すべて", "事務所・ビル・店舗", "工場"};

@@ -6,8 +6,10 @@
 #include "calc/comparison.h"
 #include "calc/total_form.h"
 #include "cli/command_registry.h"
+#include "registry/menu_form.h"
 #include "registry/registry.h"
 #include "reports/analysis.h"
+#include "reports/site_comparison.h"
 #include "tariffs/user_menus.h"
 #include "tenday/ten_day_file.h"
 #include "tenday/ten_day_totals.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -140,13 +143,13 @@ int prepare(CliContext& ctx, const Args& args, bool& tenDay) {
     return -1;
 }
 
-void printJson(CliContext& ctx, const std::vector<Priced>& priced, bool tenDay) {
+void printJson(CliContext& ctx, const calc::SeasonTable& season, const std::vector<std::string>& menus,
+               bool tenDay) {
     const AppState& s = ctx.state;
     std::string out = "{\"site\": " + siteJson(s);
     out += ",\n \"MonthTotalA\": " + jsonTable(s.MonthTotalA);
     out += ",\n \"MonthTotalB\": " + jsonTable(s.MonthTotalB);
-    out += ",\n \"SeasonTotal\": " +
-           jsonTable(priced.empty() ? calc::seasonTotals(s) : priced.front().form->SeasonTotal());
+    out += ",\n \"SeasonTotal\": " + jsonTable(season);
     if (!tenDay) {
         out += ",\n \"PeakDemand\": " + jsonArray(s.PeakDemand);
         out += ",\n \"PeakDemandDay\": " + jsonArray(s.PeakDemandDay);
@@ -154,9 +157,9 @@ void printJson(CliContext& ctx, const std::vector<Priced>& priced, bool tenDay) 
         out += ",\n \"HourAverage\": " + jsonArray(s.HourAverage);
     }
     out += ",\n \"menus\": [";
-    for (std::size_t i = 0; i < priced.size(); ++i)
-        out += (i ? ",\n  " : "\n  ") + menuJson(priced[i], priced[i].rank);
-    out += priced.empty() ? "]}\n" : "\n ]}\n";
+    for (std::size_t i = 0; i < menus.size(); ++i)
+        out += (i ? ",\n  " : "\n  ") + menus[i];
+    out += menus.empty() ? "]}\n" : "\n ]}\n";
     ctx.out << out;
 }
 
@@ -231,35 +234,6 @@ bool menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
     return true;
 }
 
-int compare(CliContext& ctx, const Args& args) {
-    bool tenDay = false;
-    if (const int status = prepare(ctx, args, tenDay); status >= 0)
-        return status;
-    calc::MenuFilter filter;
-    if (!menuFilter(ctx, args, filter))
-        return 1;
-    calc::TotalForm base(ctx.state);
-    base.Form_Load();
-    // The comparison window's ranking; each menu then applied on a results form of its own.
-    const std::vector<calc::RankedMenu> ranking =
-        calc::rankMenus(calc::comparisonInput(base, ctx.state), filter);
-    if (!args.has("json")) {
-        printHeading(ctx, base);
-        ctx.out << calc::rankingTable(ranking);
-        return 0;
-    }
-    AnswerOk ok;
-    std::vector<Priced> priced;
-    priced.reserve(ranking.size());
-    for (const calc::RankedMenu& r : ranking) {
-        Priced p{std::make_unique<calc::TotalForm>(base), r.menu, r.rank};
-        p.form->ApplyTariffMenu(r.menu->list, r.menu->index, ok);
-        priced.push_back(std::move(p));
-    }
-    printJson(ctx, priced, tenDay);
-    return 0;
-}
-
 // The user menus of the working folder; every line that cannot be read is named on standard error.
 std::vector<tariffs::UserMenu> readUserMenus(CliContext& ctx) {
     tariffs::UserMenuSet set = tariffs::loadUserMenus(ctx.state.AppDir);
@@ -268,9 +242,14 @@ std::vector<tariffs::UserMenu> readUserMenus(CliContext& ctx) {
     return std::move(set.menus);
 }
 
-std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m) {
+std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m, int rank = 0) {
+    double priced = 0;
+    for (int k = 1; k <= 5; ++k)
+        priced += f.LineKwh()[static_cast<std::size_t>(k)];
+    const double year = calc::yearKwh(f.SeasonTotal());
     std::string out =
-        "{\"source\": \"user\", \"line\": " + std::to_string(m.line) +
+        std::string("{") + (rank > 0 ? "\"rank\": " + std::to_string(rank) + ", " : "") +
+        "\"source\": \"user\", \"line\": " + std::to_string(m.line) +
         ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(m.name) +
         ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
         ", \"voltage\": " + std::to_string(m.voltageRow) + ", \"caption\": " + jsonString(f.text("Label21")) +
@@ -278,6 +257,8 @@ std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m) {
         ", \"TaxPercent\": " + jsonNumber(m.taxPercent) +
         ", \"FuelAdjustment\": " + jsonNumber(m.fuelAdjustment) +
         ", \"RenewableLevy\": " + jsonNumber(m.renewableLevy) + ", \"LineKwh\": " + jsonArray(f.LineKwh()) +
+        ", \"PricedKwh\": " + jsonNumber(priced) + ", \"YearKwh\": " + jsonNumber(year) +
+        ", \"Partial\": " + (calc::isPartialYear(priced, year) ? "true" : "false") +
         ", \"LineCharge\": " + jsonArray(f.LineCharge()) + ", \"Total\": " + jsonNumber(f.total()) +
         ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
     bool first = true;
@@ -287,6 +268,109 @@ std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m) {
         out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
     }
     return out + "}}";
+}
+
+// Every ranked menu applied on a results form of its own (built on `base`), as compare --json lists it.
+std::vector<std::string> rankedMenusJson(const calc::TotalForm& base,
+                                         const std::vector<calc::RankedMenu>& ranking) {
+    AnswerOk ok;
+    std::vector<std::string> out;
+    out.reserve(ranking.size());
+    for (const calc::RankedMenu& r : ranking) {
+        if (r.user) {
+            calc::TotalForm form(base);
+            form.setUserMenus({*r.user});
+            form.ApplyUserMenu(0);
+            out.push_back(userMenuJson(form, *r.user, r.rank));
+        } else {
+            Priced p{std::make_unique<calc::TotalForm>(base), r.menu, r.rank};
+            p.form->ApplyTariffMenu(r.menu->list, r.menu->index, ok);
+            out.push_back(menuJson(p, r.rank));
+        }
+    }
+    return out;
+}
+
+int compare(CliContext& ctx, const Args& args) {
+    bool tenDay = false;
+    if (const int status = prepare(ctx, args, tenDay); status >= 0)
+        return status;
+    calc::MenuFilter filter;
+    if (!menuFilter(ctx, args, filter))
+        return 1;
+    const std::vector<tariffs::UserMenu> userMenus = readUserMenus(ctx);
+    calc::TotalForm base(ctx.state);
+    base.Form_Load();
+    // The comparison window's ranking, the user's own menus among the catalog's; each menu then
+    // applied on a results form of its own.
+    const std::vector<calc::RankedMenu> ranking =
+        calc::rankMenus(calc::comparisonInput(base, ctx.state), filter, userMenus);
+    if (!args.has("json")) {
+        printHeading(ctx, base);
+        ctx.out << calc::rankingTable(ranking);
+        return 0;
+    }
+    printJson(ctx, base.SeasonTotal(), rankedMenusJson(base, ranking), tenDay);
+    return 0;
+}
+
+std::string rankedJson(const calc::RankedMenu* r) {
+    if (!r)
+        return "null";
+    std::string out = "{\"source\": " + jsonString(std::string(calc::menuSourceName(r->source)));
+    if (r->user)
+        out += ", \"line\": " + std::to_string(r->line);
+    else
+        out +=
+            ", \"list\": " + std::to_string(r->menu->list) + ", \"index\": " + std::to_string(r->menu->index);
+    return out + ", \"item\": " + jsonString(r->item) + ", \"Total\": " + jsonNumber(r->total) +
+           ", \"TotalWithTax\": " + jsonNumber(r->totalWithTax) + "}";
+}
+
+// compare-sites: every registered site under the menus of its own utility (reads only).
+int compareSites(CliContext& ctx, const Args& args) {
+    registry::MenuForm form(ctx.state);
+    if (std::optional<Message> problem = form.startUp(ctx.state.AppDir))
+        ctx.err << problem->text << "\n";
+    const std::vector<tariffs::UserMenu> userMenus = readUserMenus(ctx);
+    const bool json = args.has("json");
+    std::map<int, std::vector<std::string>> menus; // registry row -> its menus as compare --json
+    reports::SiteVisitor visit;
+    if (json)
+        visit = [&](AppState& work, const reports::SiteComparison& site) {
+            if (site.book == reports::SiteBook::Year) {
+                reports::Demd(work);
+                reports::Heikin(work);
+            }
+            calc::TotalForm base(work);
+            base.Form_Load();
+            menus[site.row] = rankedMenusJson(base, site.menus);
+        };
+    const std::vector<reports::SiteComparison> sites = reports::compareSites(
+        ctx.state, static_cast<int>(form.nextSiteRow()) - 1, userMenus, {}, nullptr, visit);
+    if (!json) {
+        ctx.out << reports::siteComparisonTable(sites);
+        return 0;
+    }
+    std::string out = "[";
+    for (std::size_t i = 0; i < sites.size(); ++i) {
+        const reports::SiteComparison& s = sites[i];
+        out += i ? ",\n " : "\n ";
+        out += "{\"row\": " + std::to_string(s.row) + ", \"serial\": " + jsonString(s.serial) +
+               ", \"name\": " + jsonString(s.name) + ", \"utility\": " + std::to_string(s.utility) +
+               ", \"book\": " + jsonString(std::string(reports::siteBookName(s.book))) +
+               ", \"YearKwh\": " + jsonNumber(s.yearKwh) + ", \"best\": " + rankedJson(s.best()) +
+               ", \"second\": " + rankedJson(s.second()) + ", \"difference\": " + jsonNumber(s.difference());
+        if (!s.reason.empty())
+            out += ", \"reason\": " + jsonString(s.reason);
+        out += ", \"menus\": [";
+        const std::vector<std::string>& list = menus[s.row];
+        for (std::size_t k = 0; k < list.size(); ++k)
+            out += (k ? ",\n   " : "\n   ") + list[k];
+        out += list.empty() ? "]}" : "\n  ]}";
+    }
+    ctx.out << out << (sites.empty() ? "]\n" : "\n]\n");
+    return 0;
 }
 
 // price --menu user:LINE: the user menu on line LINE of User_Menus.csv.
@@ -365,12 +449,10 @@ int price(CliContext& ctx, const Args& args) {
     for (const auto& [box, text] : rates)
         p.form->setText(box, text);
     p.form->Command10_Click();
-    std::vector<Priced> one;
-    one.push_back(std::move(p));
     if (args.has("json"))
-        printJson(ctx, one, tenDay);
+        printJson(ctx, p.form->SeasonTotal(), {menuJson(p)}, tenDay);
     else
-        printPanel(ctx, one.front());
+        printPanel(ctx, p);
     return 0;
 }
 
@@ -380,6 +462,10 @@ CommandRegistrar compareCommand(
      "[--voltage N] [--json]  料金メニューの比較",
      compare,
      {"json", "all-utilities"}});
+CommandRegistrar compareSitesCommand("compare-sites",
+                                     {"compare-sites [--json]  全物件の比較（各物件の電力会社のメニュー）",
+                                      compareSites,
+                                      {"json"}});
 CommandRegistrar priceCommand("price",
                               {"price --site ROW --menu LIST:INDEX|user:LINE [--book year|tenday] [--rate "
                                "TextN=VALUE ...] [--json]  一つの料金メニュー",

@@ -1,0 +1,186 @@
+#include "reports/site_comparison.h"
+
+#include "app/display_format.h"
+#include "app/numtext.h"
+#include "calc/aggregation.h"
+#include "registry/registry.h"
+#include "tenday/ten_day_file.h"
+#include "tenday/ten_day_totals.h"
+#include "yearbook/year_book_file.h"
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+namespace wattorio::reports {
+
+namespace {
+
+constexpr std::string_view kTitles[kSiteColumnCount] = {
+    "No",       "物件名", "電力会社",         "年間使用量 kWh", "最安メニュー",
+    "年間料金", "税込",   "次に安いメニュー", "差額",           "備考",
+};
+
+bool isFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec));
+}
+
+// Loads the site's book into `work` (the year book, else the ten-day book) and aggregates it;
+// the reason it cannot when it cannot.
+std::string loadBook(AppState& work, SiteComparison& site) {
+    const std::string yearPath = registry::Fail_Name_Set(work.AppDir, site.serial, 1);
+    const std::string tenDayPath = registry::Fail_Name_Set(work.AppDir, site.serial, 2);
+    if (isFile(yearPath)) {
+        site.book = SiteBook::Year;
+        work.SiteDataPath = yearPath;
+        if (Status loaded = yearbook::loadYearBook(work, yearPath); !loaded)
+            return "年間データを読めません: " + loaded.error().message;
+        calc::runMonthTotals(work);
+        return {};
+    }
+    if (isFile(tenDayPath)) {
+        site.book = SiteBook::TenDay;
+        work.SiteDataPath = tenDayPath;
+        if (Status loaded = tenday::loadTenDayBook(work, tenDayPath); !loaded)
+            return "１０日データを読めません: " + loaded.error().message;
+        tenday::Yer_Total(work);
+        return {};
+    }
+    return "データがありません（年間データも１０日データもありません）。";
+}
+
+} // namespace
+
+std::string_view siteBookName(SiteBook book) {
+    switch (book) {
+    case SiteBook::Year:
+        return "year";
+    case SiteBook::TenDay:
+        return "tenday";
+    case SiteBook::None:
+        break;
+    }
+    return {};
+}
+
+double SiteComparison::difference() const {
+    const calc::RankedMenu* a = best();
+    const calc::RankedMenu* b = second();
+    return a && b ? std::round(b->totalWithTax) - std::round(a->totalWithTax) : std::nan("");
+}
+
+std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
+                                         const std::vector<tariffs::UserMenu>& userMenus,
+                                         const SiteProgress& progress, const std::atomic<bool>* cancel,
+                                         const SiteVisitor& visit) {
+    std::vector<SiteComparison> sites;
+    if (lastRow > kMaxSites)
+        lastRow = kMaxSites;
+    const int count = lastRow > 0 ? lastRow : 0;
+    sites.reserve(static_cast<std::size_t>(count));
+    // One scratch state for every book, so that nothing of the caller's is touched.
+    auto work = std::make_unique<AppState>(state);
+    for (int row = 1; row <= count; ++row) {
+        if (cancel && cancel->load())
+            break;
+        const SiteRecord& record = state.SiteTable[static_cast<std::size_t>(row)];
+        SiteComparison site;
+        site.row = row;
+        site.serial = record[0];
+        site.name = record[1];
+        const double u = val(record[5]);
+        site.utility = u >= 1 && u <= 9 && u == std::floor(u) ? static_cast<int>(u) : 0;
+        work->SiteRow = static_cast<float>(row);
+        work->UtilityNo = static_cast<float>(u);
+        if (site.utility == 0) {
+            site.reason = "電力会社が設定されていません。";
+        } else if (std::string reason = loadBook(*work, site); !reason.empty()) {
+            site.reason = std::move(reason);
+        } else {
+            calc::MenuFilter filter;
+            filter.utility = site.utility;
+            const calc::ComparisonInput input = calc::comparisonInput(*work);
+            site.yearKwh = calc::yearKwh(input.season);
+            site.menus = calc::rankMenus(input, filter, userMenus);
+            if (!site.best())
+                site.reason = "比較できるメニューがありません。";
+            else if (visit)
+                visit(*work, site);
+        }
+        sites.push_back(std::move(site));
+        if (progress && !progress(row, count))
+            break;
+    }
+    return sites;
+}
+
+std::string_view siteColumnTitle(int column) {
+    return column >= 0 && column < kSiteColumnCount ? kTitles[column] : std::string_view{};
+}
+
+bool siteColumnRightAligned(int column) {
+    return column == 0 || column == 3 || column == 5 || column == 6 || column == 8;
+}
+
+std::string siteCell(const SiteComparison& site, int column) {
+    const calc::RankedMenu* best = site.best();
+    const calc::RankedMenu* second = site.second();
+    const auto yen = [](double v) { return std::isfinite(v) ? formatPattern(v, kFmtYen) : std::string(); };
+    switch (column) {
+    case 0:
+        return std::to_string(site.row);
+    case 1:
+        return site.name;
+    case 2:
+        return site.utility ? kUtilityNames[static_cast<std::size_t>(site.utility - 1)] : "";
+    case 3: {
+        const std::string digits = groupedDigits(site.yearKwh);
+        return site.reason.empty() ? (digits.empty() ? "0" : digits) : std::string();
+    }
+    case 4:
+        return best ? best->item : "";
+    case 5:
+        return best ? yen(best->total) : "";
+    case 6:
+        return best ? yen(best->totalWithTax) : "";
+    case 7:
+        return second ? second->item : "";
+    case 8: {
+        const double d = site.difference();
+        return !std::isfinite(d) ? "" : d == 0 ? "0 円" : yen(d);
+    }
+    case 9: {
+        if (!site.reason.empty())
+            return site.reason;
+        std::string note;
+        if (best && best->source == calc::MenuSource::User)
+            note = "最安は自由メニュー";
+        if (site.book == SiteBook::TenDay)
+            note += std::string(note.empty() ? "" : "・") + "１０日データで計算";
+        return note;
+    }
+    default:
+        return {};
+    }
+}
+
+std::string siteComparisonTable(const std::vector<SiteComparison>& sites) {
+    std::vector<std::vector<std::string>> lines;
+    std::vector<bool> right;
+    std::vector<std::string> heading;
+    for (int c = 0; c < kSiteColumnCount; ++c) {
+        heading.emplace_back(siteColumnTitle(c));
+        right.push_back(siteColumnRightAligned(c));
+    }
+    lines.push_back(std::move(heading));
+    for (const SiteComparison& site : sites) {
+        std::vector<std::string> line;
+        for (int c = 0; c < kSiteColumnCount; ++c)
+            line.push_back(siteCell(site, c));
+        lines.push_back(std::move(line));
+    }
+    return calc::alignedTable(lines, right);
+}
+
+} // namespace wattorio::reports

@@ -1,0 +1,71 @@
+#pragma once
+// Every registered site compared at once: each site's own book (the year book, or the ten-day book
+// when it has only that) priced under every whole-year menu of its own utility, the catalog's and
+// the user's own ranked together, as the single-site comparison ranks them.
+
+#include "app/app_state.h"
+#include "calc/comparison.h"
+#include "tariffs/user_menus.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wattorio::reports {
+
+enum class SiteBook { None, Year, TenDay };
+std::string_view siteBookName(SiteBook book); // "year", "tenday", ""
+
+struct SiteComparison {
+    int row = 0;
+    std::string serial;
+    std::string name;
+    int utility = 0; // 1..9, 0 when the site has none
+    SiteBook book = SiteBook::None;
+    double yearKwh = 0;
+    // The ranking of the site's utility, as the single-site comparison gives it (part-year menus,
+    // if any, last); empty when the site was not priced.
+    std::vector<calc::RankedMenu> menus;
+    // Why the site was not priced ("電力会社が設定されていません。" …); "" when it was.
+    std::string reason;
+
+    // The cheapest and second cheapest whole-year menus, or nullptr.
+    const calc::RankedMenu* best() const { return wholeYear(0); }
+    const calc::RankedMenu* second() const { return wholeYear(1); }
+    // The second's total with tax minus the best's, in shown yen; not a number without a second.
+    double difference() const;
+
+private:
+    const calc::RankedMenu* wholeYear(std::size_t i) const {
+        return i < menus.size() && !menus[i].partial ? &menus[i] : nullptr;
+    }
+};
+
+// Called after each site with (sites done, sites in all); return false to stop.
+using SiteProgress = std::function<bool(int done, int count)>;
+// Called for each priced site while `work` holds its aggregated book (what a results form of the
+// site would be built on).
+using SiteVisitor = std::function<void(AppState& work, const SiteComparison& site)>;
+
+// Compares the sites of registry rows 1..lastRow of `state` (the registry as loaded, AppDir the
+// working folder), with the user menus `userMenus` (those of each site's utility are taken). Stops
+// early, returning the sites done, when `cancel` is set or `progress` returns false. The rows of
+// the result point into `userMenus`.
+std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
+                                         const std::vector<tariffs::UserMenu>& userMenus,
+                                         const SiteProgress& progress = {},
+                                         const std::atomic<bool>* cancel = nullptr,
+                                         const SiteVisitor& visit = {});
+
+// The columns of the table of all sites, in the order shown.
+inline constexpr int kSiteColumnCount = 10;
+std::string_view siteColumnTitle(int column);
+bool siteColumnRightAligned(int column);
+// The text of one cell: "No", 物件名, 電力会社, 年間使用量 kWh, 最安メニュー, 年間料金, 税込,
+// 次に安いメニュー, 差額, 備考 (the reason, or "自由メニュー" marks).
+std::string siteCell(const SiteComparison& site, int column);
+// The table as aligned text lines for a terminal, heading first.
+std::string siteComparisonTable(const std::vector<SiteComparison>& sites);
+
+} // namespace wattorio::reports
