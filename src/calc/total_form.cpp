@@ -631,6 +631,19 @@ void TotalForm::Command10_Click() {
 
 // ---- Analysis displays and spreadsheet buttons ----------------------------------------------
 
+namespace {
+
+constexpr std::string_view kNotForTenDay = "１０日集計用の物件では計算しません。";
+
+// The hourly tables of a ten-day book: the heads and the row captions stay, the figures go.
+void clearValues(TextGrid& grid) {
+    for (int r = 1; r < grid.rows(); ++r)
+        for (int c = 1; c < grid.cols(); ++c)
+            grid.setText(r, c, "");
+}
+
+} // namespace
+
 bool TotalForm::Command7_Click() {
     TOTAL_FORM_BATCH();
     setCaption(L22, "月別電気使用量");
@@ -643,20 +656,35 @@ bool TotalForm::Command7_Click() {
 
 bool TotalForm::Command18_Click() {
     TOTAL_FORM_BATCH();
-    setCaption(L22, "月時間の最大使用量");
+    reportRefusal_.reset();
+    setCaption(L22,
+               tenDayBook_ ? "月時間の最大使用量　　" + std::string(kNotForTenDay) : "月時間の最大使用量");
     fillMonthlyMaximum(grid2_, state_);
+    if (tenDayBook_)
+        clearValues(grid2_);
     if (!checks_[2])
         return false;
+    if (tenDayBook_) {
+        reportRefusal_ = notice(std::string(kNotForTenDay), "確認メッセージ");
+        return false;
+    }
     state_.ExcelMode = 6;
     return true;
 }
 
 bool TotalForm::Command19_Click() {
     TOTAL_FORM_BATCH();
-    setCaption(L22, "時間帯別平均電力");
+    reportRefusal_.reset();
+    setCaption(L22, tenDayBook_ ? "時間帯別平均電力　　" + std::string(kNotForTenDay) : "時間帯別平均電力");
     fillHourAverages(grid2_, state_);
+    if (tenDayBook_)
+        clearValues(grid2_);
     if (!checks_[3])
         return false;
+    if (tenDayBook_) {
+        reportRefusal_ = notice(std::string(kNotForTenDay), "確認メッセージ");
+        return false;
+    }
     state_.ExcelMode = 7;
     return true;
 }

@@ -128,6 +128,12 @@ public:
     bool Command7_Click();  // "月別電気使用量" (Check1)
     bool Command18_Click(); // "月時間の最大使用量" (Check2)
     bool Command19_Click(); // "時間帯別平均電力" (Check3)
+    // The open book is a ten-day book: the two hourly tables are not computed for it. They then
+    // show empty cells under their caption with the note, and their report is refused (the last
+    // click of 18 / 19 leaves the refusal in reportRefusal()).
+    void setTenDayBook(bool tenDay) { tenDayBook_ = tenDay; }
+    bool tenDayBook() const { return tenDayBook_; }
+    const std::optional<Message>& reportRefusal() const { return reportRefusal_; }
     // The other spreadsheet buttons only set ExcelMode: 3 ("季節別電気使用量 Exl"), 5 ("エクセル起動").
     void Command8_Click();
     void Command2_Click();
@@ -164,6 +170,8 @@ private:
     std::vector<tariffs::UserMenu> userMenus_;
     std::optional<tariffs::UserMenu> userMenu_;
     Listener listener_;
+    bool tenDayBook_ = false;
+    std::optional<Message> reportRefusal_;
     int depth_ = 0; // nesting of running operations; the listener fires when it returns to 0
 };
 

@@ -138,6 +138,7 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
 }
 
 void TotalWindow::refreshCharts(bool hourlyBook) {
+    form_->setTenDayBook(!hourlyBook);
     charts_->refresh(context_.state, hourlyBook);
 }
 
@@ -646,7 +647,8 @@ bool TotalWindow::paintPage(QPrinter& printer) {
 }
 
 ui::PageOutput TotalWindow::pageOutput() {
-    const QString suggested = QString::fromStdString(context_.state.AppDir) + QStringLiteral("料金計算結果.pdf");
+    const QString suggested =
+        QString::fromStdString(context_.state.AppDir) + QStringLiteral("料金計算結果.pdf");
     return {this, context_.prompter, printerFactory_, pdfFile_, kPrintDone, suggested};
 }
 
@@ -670,11 +672,15 @@ void TotalWindow::Command7_Click() {
 void TotalWindow::Command18_Click() {
     if (form_->Command18_Click())
         openExcel();
+    else if (form_->reportRefusal())
+        context_.prompter.show(*form_->reportRefusal());
 }
 
 void TotalWindow::Command19_Click() {
     if (form_->Command19_Click())
         openExcel();
+    else if (form_->reportRefusal())
+        context_.prompter.show(*form_->reportRefusal());
 }
 
 void TotalWindow::Command8_Click() {

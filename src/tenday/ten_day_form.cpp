@@ -255,6 +255,11 @@ std::optional<Message> TenDayForm::calculate() {
     if (std::optional<Message> refusal = calc::utilityRefusal(state_))
         return refusal;
     Yer_Total(state_);
+    // The hourly analysis belongs to a year book: none of another site's is left for the results.
+    state_.PeakDemand.fill(0);
+    state_.PeakDemandDay.fill(0);
+    state_.PeakDemandHour.fill(0);
+    state_.HourAverage.fill(0);
     return std::nullopt;
 }
 

@@ -438,6 +438,30 @@ TEST_F(Form, AnalysisDisplaysAndSpreadsheetModes) {
     EXPECT_EQ(s.ExcelMode, 5);
 }
 
+TEST_F(Form, TenDayBookLeavesTheHourlyTablesEmptyAndRefusesTheirReport) {
+    auto f = loaded();
+    s.PeakDemand[1] = 322;
+    s.PeakDemandDay[1] = 14;
+    s.HourAverage[9] = 50;
+    f->setTenDayBook(true);
+    f->setChecked(2, true);
+    f->setChecked(3, true);
+    for (bool hours : {false, true}) {
+        s.ExcelMode = 0;
+        EXPECT_FALSE(hours ? f->Command19_Click() : f->Command18_Click());
+        EXPECT_NE(f->text("Label22").find("１０日集計用の物件では計算しません。"), std::string::npos);
+        EXPECT_EQ(f->MSFlexGrid2().text(1, 0), hours ? "0時" : "1 月");
+        for (int r = 1; r < f->MSFlexGrid2().rows(); ++r)
+            EXPECT_EQ(f->MSFlexGrid2().text(r, 1), "");
+        ASSERT_TRUE(f->reportRefusal());
+        EXPECT_EQ(s.ExcelMode, 0);
+    }
+    f->setTenDayBook(false);
+    EXPECT_TRUE(f->Command18_Click());
+    EXPECT_FALSE(f->reportRefusal());
+    EXPECT_EQ(f->MSFlexGrid2().text(1, 1), "14 日");
+}
+
 TEST_F(Form, HugeFiguresShowWithoutCrashing) {
     for (int m = 1; m <= 12; ++m)
         s.MonthTotalA[1][m] = 1e308;
