@@ -586,6 +586,53 @@ bool TotalForm::ApplyTariffMenu(int list, int index, Prompter& prompter) {
     return true;
 }
 
+namespace {
+
+constexpr std::string_view kNotForTenDay = "１０日集計用の物件では計算しません。";
+
+// The hourly tables of a ten-day book: the heads and the row captions stay, the figures go.
+void clearValues(TextGrid& grid) {
+    for (int r = 1; r < grid.rows(); ++r)
+        for (int c = 1; c < grid.cols(); ++c)
+            grid.setText(r, c, "");
+}
+
+} // namespace
+
+void TotalForm::refreshFromTotals() {
+    TOTAL_FORM_BATCH();
+    Nen_Total();
+    Grd1_Crt();
+    if (menu_ || userMenu_) {
+        const tariffs::TariffMenu* menu = menu_;
+        runFormula(menu ? menu->formula : userMenu_->formula);
+        if (menu && (menu->layout == Layout::V4 || menu->layout == Layout::V2)) {
+            for (int id : {T1, T2, T5})
+                show(id, true);
+            show(T3, false);
+            show(T4, menu->layout == Layout::V4);
+        }
+        Total_T();
+        if (menu && menu->taxNote)
+            setCaption(L11, kTaxNote);
+    }
+    const std::string& shown = ctl(L22).text;
+    const auto showing = [&](std::string_view caption) { return shown.rfind(caption, 0) == 0; };
+    if (showing("月別電気使用量"))
+        fillMonthlyUsage(grid2_, state_);
+    else if (showing("月時間の最大使用量") || showing("時間帯別平均電力")) {
+        const bool hours = showing("時間帯別平均電力");
+        setCaption(L22, std::string(hours ? "時間帯別平均電力" : "月時間の最大使用量") +
+                            (tenDayBook_ ? "　　" + std::string(kNotForTenDay) : ""));
+        if (hours)
+            fillHourAverages(grid2_, state_);
+        else
+            fillMonthlyMaximum(grid2_, state_);
+        if (tenDayBook_)
+            clearValues(grid2_);
+    }
+}
+
 void TotalForm::SSTab1_Click(int tab) {
     if (tab < 0 || tab > 9)
         return;
@@ -630,19 +677,6 @@ void TotalForm::Command10_Click() {
 }
 
 // ---- Analysis displays and spreadsheet buttons ----------------------------------------------
-
-namespace {
-
-constexpr std::string_view kNotForTenDay = "１０日集計用の物件では計算しません。";
-
-// The hourly tables of a ten-day book: the heads and the row captions stay, the figures go.
-void clearValues(TextGrid& grid) {
-    for (int r = 1; r < grid.rows(); ++r)
-        for (int c = 1; c < grid.cols(); ++c)
-            grid.setText(r, c, "");
-}
-
-} // namespace
 
 bool TotalForm::Command7_Click() {
     TOTAL_FORM_BATCH();

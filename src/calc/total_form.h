@@ -117,6 +117,10 @@ public:
     // not exist or the user answered Cancel (rates, caption and results unchanged).
     bool ApplyTariffMenu(int list, int index, Prompter& prompter);
 
+    // The totals were calculated anew (電気代計算 with the window open): the year table, the
+    // charges of the menu now chosen on the rates now in the boxes, and the analysis table shown.
+    void refreshFromTotals();
+
     // Tab change: Label45 = the tab's utility name; tab 9 is the 自由メニュー tab.
     void SSTab1_Click(int tab);
     // "再 計 算": Total_T on the rates now in the boxes.

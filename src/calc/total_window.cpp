@@ -137,6 +137,12 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
     resize(1120, 780);
 }
 
+void TotalWindow::refreshFromTotals(bool hourlyBook) {
+    form_->setTenDayBook(!hourlyBook);
+    form_->refreshFromTotals();
+    refreshCharts(hourlyBook);
+}
+
 void TotalWindow::refreshCharts(bool hourlyBook) {
     form_->setTenDayBook(!hourlyBook);
     charts_->refresh(context_.state, hourlyBook);

@@ -59,6 +59,9 @@ public:
 
     // Redraws the pictures from the figures now in the shared state: a new calculation ran.
     // `hourlyBook` is false for a ten-day site.
+    // The totals were calculated anew: the year table, the charges of the chosen menu on the typed
+    // rates, the analysis table shown and the pictures follow them.
+    void refreshFromTotals(bool hourlyBook);
     void refreshCharts(bool hourlyBook);
     ResultCharts* charts() const { return charts_; }
 

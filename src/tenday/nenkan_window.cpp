@@ -238,9 +238,9 @@ void NenkanWindow::Command8_Click() {
         showMessage(*refused);
         return;
     }
-    // An open results window keeps its figures; its pictures follow the new totals.
+    // An open results window follows the new totals, keeping the chosen menu and rates.
     if (auto* results = qobject_cast<calc::TotalWindow*>(ui::showWindow(context_, "Total")))
-        results->refreshCharts(false);
+        results->refreshFromTotals(false);
 }
 
 void NenkanWindow::Command9_Click() {

@@ -440,9 +440,9 @@ void MainichiWindow::Command7_Click() {
     reports::Demd(context_.state);
     reports::Heikin(context_.state);
     QApplication::restoreOverrideCursor();
-    // An open results window keeps its figures; its pictures follow the new calculation.
+    // An open results window follows the new calculation, keeping the chosen menu and rates.
     if (auto* results = qobject_cast<calc::TotalWindow*>(ui::showWindow(context_, "Total")))
-        results->refreshCharts(true);
+        results->refreshFromTotals(true);
 }
 
 void MainichiWindow::showHeatmap() {

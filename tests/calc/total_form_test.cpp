@@ -227,6 +227,31 @@ TEST_F(Form, TokyoMenuWithTheTypingErrorOfItsSibling) {
     EXPECT_EQ(f->currentMenu(), tariffs::findMenu(42, 0));
 }
 
+TEST_F(Form, NewTotalsRepriceTheChosenMenuOnTheTypedRates) {
+    auto f = loaded();
+    ASSERT_TRUE(f->ApplyTariffMenu(42, 0, prompter));
+    f->setText("Text1", "20.00");
+    f->Command7_Click();
+    const std::string yearTotal = f->MSFlexGrid1().text(5, 2);
+    for (int k = 0; k < 4; ++k)
+        for (int m = 1; m <= 12; ++m)
+            s.MonthTotalA[k][m] *= 2;
+    f->refreshFromTotals();
+    EXPECT_NE(f->MSFlexGrid1().text(5, 2), yearTotal);
+    EXPECT_EQ(f->text("Text1"), "20.00");
+    EXPECT_EQ(f->currentMenu(), tariffs::findMenu(42, 0));
+    EXPECT_EQ(f->text("Label21"), "業務用電力 6kV供給");
+    // The same menu, rates and totals priced from scratch give the same charge.
+    auto fresh = loaded();
+    ASSERT_TRUE(fresh->ApplyTariffMenu(42, 0, prompter));
+    fresh->setText("Text1", "20.00");
+    fresh->Command10_Click();
+    EXPECT_EQ(f->text("Label20"), fresh->text("Label20"));
+    EXPECT_EQ(f->text("Label11"), fresh->text("Label11"));
+    fresh->Command7_Click();
+    EXPECT_EQ(f->MSFlexGrid2().text(1, 2), fresh->MSFlexGrid2().text(1, 2));
+}
+
 TEST_F(Form, ChoosingBlanksTheOtherListsOfTheTabOnly) {
     auto f = loaded();
     f->ApplyTariffMenu(37, 0, prompter);
