@@ -129,6 +129,11 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     buttons->addWidget(command6_, 2, 0);
     buttons->addWidget(command5, 2, 1);
     buttons->addWidget(help, 3, 0, 1, 2);
+    auto* compareSites = button(main, "CommandCompareSites", "全物件の比較",
+                                "登録した全物件をそれぞれの電力会社のメニューで比較する。");
+    buttons->addWidget(compareSites, 4, 0, 1, 2);
+    connect(compareSites, &QPushButton::clicked, this,
+            [this] { ui::showWindow(context_, "SiteComparison"); });
     right->addLayout(buttons);
     for (QPushButton* b : {command1_, command3_, command4_, command6_})
         b->setEnabled(false);

@@ -4,6 +4,7 @@
 #include "app/numtext.h"
 #include "calc/aggregation.h"
 #include "registry/registry.h"
+#include "reports/workbook_file.h"
 #include "tenday/ten_day_file.h"
 #include "tenday/ten_day_totals.h"
 #include "yearbook/year_book_file.h"
@@ -181,6 +182,69 @@ std::string siteComparisonTable(const std::vector<SiteComparison>& sites) {
         lines.push_back(std::move(line));
     }
     return calc::alignedTable(lines, right);
+}
+
+int lastSiteRow(const AppState& state) {
+    int last = 0;
+    for (int row = 1; row <= kMaxSites; ++row)
+        if (!state.SiteTable[static_cast<std::size_t>(row)][0].empty())
+            last = row;
+    return last;
+}
+
+ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites) {
+    ReportLayout layout;
+    layout.cells.emplace_back(1, 1, kSiteComparisonCaption);
+    for (int c = 0; c < kSiteColumnCount; ++c)
+        layout.cells.emplace_back(3, c + 1, std::string(siteColumnTitle(c)));
+    int row = 4;
+    for (const SiteComparison& site : sites) {
+        const calc::RankedMenu* best = site.best();
+        for (int c = 0; c < kSiteColumnCount; ++c) {
+            double number = std::nan("");
+            if (c == 0)
+                number = site.row;
+            else if (c == 3 && site.reason.empty())
+                number = std::round(site.yearKwh);
+            else if ((c == 5 || c == 6) && best)
+                number = std::round(c == 5 ? best->total : best->totalWithTax);
+            else if (c == 8)
+                number = site.difference();
+            if (std::isfinite(number))
+                layout.cells.emplace_back(row, c + 1, number);
+            else if (c != 0 && c != 3 && c != 5 && c != 6 && c != 8) {
+                if (std::string text = siteCell(site, c); !text.empty())
+                    layout.cells.emplace_back(row, c + 1, std::move(text));
+            }
+        }
+        ++row;
+    }
+    return layout;
+}
+
+Result<std::string> saveSiteComparisonReport(const AppState& state, const std::vector<SiteComparison>& sites,
+                                             std::time_t when) {
+    std::error_code ec;
+    if (state.AppDir.empty() || !std::filesystem::is_directory(state.AppDir, ec))
+        return Error{"作業フォルダーがありません: " + state.AppDir};
+    const std::string folder = reportFolder(state.AppDir);
+    std::filesystem::create_directory(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec))
+        return Error{"エクセル出力のフォルダーを作れません: " + folder};
+    std::tm local{};
+    localtime_r(&when, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string stem = folder + kSiteComparisonCaption + "_" + stamp;
+    std::string path = stem + ".xlsx";
+    for (int n = 2; std::filesystem::exists(path, ec) || std::filesystem::is_symlink(path, ec); ++n) {
+        if (n > 999)
+            return Error{"同じ名前のファイルが多すぎます: " + stem + ".xlsx"};
+        path = stem + "_" + std::to_string(n) + ".xlsx";
+    }
+    if (Status written = writeWorkbook(siteComparisonLayout(sites), path, kSiteComparisonCaption); !written)
+        return written.error();
+    return path;
 }
 
 } // namespace wattorio::reports

@@ -4,10 +4,13 @@
 // the user's own ranked together, as the single-site comparison ranks them.
 
 #include "app/app_state.h"
+#include "app/result.h"
 #include "calc/comparison.h"
+#include "reports/report_layout.h"
 #include "tariffs/user_menus.h"
 
 #include <atomic>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -67,5 +70,17 @@ bool siteColumnRightAligned(int column);
 std::string siteCell(const SiteComparison& site, int column);
 // The table as aligned text lines for a terminal, heading first.
 std::string siteComparisonTable(const std::vector<SiteComparison>& sites);
+
+// The last registry row holding a site (rows 1..200 are filled from the top), 0 for none.
+int lastSiteRow(const AppState& state);
+
+inline constexpr const char* kSiteComparisonCaption = "全物件の比較";
+// The table as a sheet "全物件の比較": the caption in row 1, the headings in row 3, one site a
+// row from row 4; kWh and yen as numbers of the shown whole units, texts as shown.
+ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites);
+// Writes it into the report folder as "全物件の比較_<YYYYMMDD-HHMMSS>.xlsx" (never over an
+// earlier file); the path written.
+Result<std::string> saveSiteComparisonReport(const AppState& state, const std::vector<SiteComparison>& sites,
+                                             std::time_t when);
 
 } // namespace wattorio::reports

@@ -104,6 +104,10 @@ Result<std::string> scratchFile() {
 } // namespace
 
 Status writeWorkbook(const ReportLayout& layout, const std::string& path) {
+    return writeWorkbook(layout, path, reportName(layout.report));
+}
+
+Status writeWorkbook(const ReportLayout& layout, const std::string& path, std::string_view sheetNameText) {
     Result<std::string> scratch = scratchFile();
     if (!scratch)
         return scratch.error();
@@ -122,7 +126,7 @@ Status writeWorkbook(const ReportLayout& layout, const std::string& path) {
     lxw_workbook* book = workbook_new_opt(scratch->c_str(), &options);
     if (!book)
         return Error{"ワークブックを作れません: " + path};
-    const std::string sheetName(reportName(layout.report));
+    const std::string sheetName(sheetNameText);
     lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName.empty() ? nullptr : sheetName.c_str());
     if (!sheet) {
         workbook_close(book);

@@ -22,6 +22,8 @@ inline constexpr const char* kReportFolderName = "エクセル出力";
 // such number); texts are cut to the 32,767 characters a cell holds, and bytes that are not
 // UTF-8 or control characters other than tab and line feed become "?".
 Status writeWorkbook(const ReportLayout& layout, const std::string& path);
+// The same with a worksheet name of the caller's (a report that has no ExcelMode of its own).
+Status writeWorkbook(const ReportLayout& layout, const std::string& path, std::string_view sheetName);
 
 // AppDir + "エクセル出力/".
 std::string reportFolder(const std::string& appDir);

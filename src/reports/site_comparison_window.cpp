@@ -1,0 +1,135 @@
+#include "reports/site_comparison_window.h"
+
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace wattorio::reports {
+
+namespace {
+
+using ui::qs;
+
+constexpr int kWidths[kSiteColumnCount] = {40, 200, 84, 110, 260, 120, 120, 260, 110, 200};
+
+} // namespace
+
+SiteComparisonWindow::SiteComparisonWindow(ui::GuiContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
+    setObjectName(QStringLiteral("SiteComparison"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromUtf8(kSiteComparisonCaption));
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(8, 6, 8, 8);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("SiteComparisonStatus"));
+    root->addWidget(status_);
+    table_ = new QTableWidget(0, kSiteColumnCount, this);
+    table_->setObjectName(QStringLiteral("SiteComparisonTable"));
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAlternatingRowColors(true);
+    table_->setWordWrap(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(22);
+    QStringList titles;
+    for (int c = 0; c < kSiteColumnCount; ++c) {
+        titles << qs(std::string(siteColumnTitle(c)));
+        table_->horizontalHeader()->resizeSection(c, kWidths[c]);
+    }
+    table_->setHorizontalHeaderLabels(titles);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    root->addWidget(table_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(
+        new QLabel(
+            QStringLiteral("各物件の電力会社の一年分のメニュー（自由メニューを含む）で比較しています。"),
+            this),
+        1);
+    auto* excel = new QPushButton(QStringLiteral("Excel出力"), this);
+    excel->setObjectName(QStringLiteral("SiteComparisonExcel"));
+    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+    close->setObjectName(QStringLiteral("SiteComparisonClose"));
+    for (QPushButton* b : {excel, close}) {
+        b->setAutoDefault(false);
+        b->setMinimumSize(120, 32);
+        buttons->addWidget(b);
+    }
+    root->addLayout(buttons);
+    connect(excel, &QPushButton::clicked, this, &SiteComparisonWindow::exportWorkbook);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { openRow(row); });
+    resize(1500, 560);
+    QTimer::singleShot(0, this, &SiteComparisonWindow::run);
+}
+
+void SiteComparisonWindow::run() {
+    userMenus_ = tariffs::loadUserMenus(context_.state.AppDir).menus;
+    const int last = lastSiteRow(context_.state);
+    QProgressDialog progress(QStringLiteral("全物件を比較しています…"), QStringLiteral("キャンセル"), 0, last,
+                             this);
+    progress.setObjectName(QStringLiteral("SiteComparisonProgress"));
+    progress.setWindowTitle(QString::fromUtf8(kSiteComparisonCaption));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    sites_ = compareSites(context_.state, last, userMenus_, [&](int done, int) {
+        progress.setValue(done);
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    cancelled_ = static_cast<int>(sites_.size()) < last;
+    showTable();
+}
+
+void SiteComparisonWindow::showTable() {
+    table_->setRowCount(static_cast<int>(sites_.size()));
+    for (int r = 0; r < table_->rowCount(); ++r)
+        for (int c = 0; c < kSiteColumnCount; ++c) {
+            auto* item = new QTableWidgetItem(qs(siteCell(sites_[static_cast<std::size_t>(r)], c)));
+            item->setTextAlignment(siteColumnRightAligned(c) ? (Qt::AlignRight | Qt::AlignVCenter)
+                                                             : (Qt::AlignLeft | Qt::AlignVCenter));
+            table_->setItem(r, c, item);
+        }
+    status_->setText(QStringLiteral("%1 物件").arg(sites_.size()) +
+                     (cancelled_ ? QStringLiteral("（キャンセルしたため途中まで）") : QString()));
+}
+
+void SiteComparisonWindow::openRow(int row) {
+    if (row < 0 || row >= static_cast<int>(sites_.size()))
+        return;
+    const SiteComparison& site = sites_[static_cast<std::size_t>(row)];
+    const calc::RankedMenu* best = site.best();
+    std::string text = site.name + "\n";
+    text += best ? "最安メニュー: " + best->item + "\n\n" : "";
+    text += "メニューを料金計算の画面で見るには、メインの画面でこの物件を選び、電気代計算を開いてください。";
+    context_.prompter.show(notice(text, kSiteComparisonCaption));
+}
+
+void SiteComparisonWindow::exportWorkbook() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Result<std::string> written = saveSiteComparisonReport(context_.state, sites_, std::time(nullptr));
+    QApplication::restoreOverrideCursor();
+    if (written)
+        context_.prompter.show(
+            notice(std::string("エクセルに書き込みました。\n") + *written, "確認メッセージ"));
+    else
+        context_.prompter.show({written.error().message, "書き込みエラー", Icon::Critical, Buttons::Ok});
+}
+
+namespace {
+const ui::WindowRegistrar registrar("SiteComparison", [](ui::GuiContext& context) -> QWidget* {
+    return new SiteComparisonWindow(context);
+});
+} // namespace
+
+} // namespace wattorio::reports
