@@ -111,6 +111,12 @@ FilePanel::FilePanel(ui::GuiContext& context, MenuForm& form, QWidget* parent)
     auto* command9 = button(this, "Command9", "読込み", "データの読み込み");
     auto* command12 = button(this, "Command12", "ヘルプ", "ヘルプ画面に接続");
     auto* command7 = button(this, "Command7", "作者ﾎｰﾑﾍﾟｰｼﾞ", nullptr);
+    target_ = new QLabel(this);
+    target_->setObjectName(QStringLiteral("TargetFolder"));
+    target_->setWordWrap(true);
+    target_->setFrameShape(QFrame::Panel);
+    target_->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(target_);
     auto* buttons = new QGridLayout;
     buttons->addWidget(command8, 0, 0);
     buttons->addWidget(command9, 0, 1);
@@ -122,6 +128,15 @@ FilePanel::FilePanel(ui::GuiContext& context, MenuForm& form, QWidget* parent)
     connect(drive1_, qOverload<int>(&QComboBox::activated), this, &FilePanel::Drive1_Change);
     connect(dir1_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { Dir1_Change(dir1_->row(item)); });
+    connect(dir1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = dir1_->row(item);
+        const std::vector<FolderEntry>& folders = panel_->folders();
+        if (row < 0 || row >= static_cast<int>(folders.size()))
+            return;
+        panel_->chooseTarget(folders[static_cast<std::size_t>(row)].path);
+        showLists();
+        dir1_->setCurrentRow(row);
+    });
     connect(file1_, &QListWidget::currentRowChanged, this, [this](int row) { panel_->selectFile(row); });
     connect(check2_, &QCheckBox::toggled, this, &FilePanel::Check2_Click);
     connect(text5_, &QLineEdit::textChanged, this,
@@ -156,6 +171,9 @@ void FilePanel::showLists() {
             current = dir1_->count() - 1;
     }
     dir1_->setCurrentRow(current);
+
+    target_->setText(qs("対象フォルダー：" + panel_->shownFolder()));
+    target_->setToolTip(qs(panel_->shownFolder()));
 
     file1_->clear();
     for (const std::string& name : panel_->files())
@@ -203,9 +221,10 @@ void FilePanel::Check2_Click(bool checked) {
 
 void FilePanel::Command7_Click() {
     if (!QDesktopServices::openUrl(QUrl(qs(kHomePage))))
-        context_.prompter.show(Message{std::string("ホームページを開けませんでした（ブラウザーが見つかりません）。\n") +
-                                           "ブラウザーで次のアドレスを開いてください。\n" + kHomePage,
-                                       kAppTitle, Icon::Warning, Buttons::Ok});
+        context_.prompter.show(
+            Message{std::string("ホームページを開けませんでした（ブラウザーが見つかりません）。\n") +
+                        "ブラウザーで次のアドレスを開いてください。\n" + kHomePage,
+                    kAppTitle, Icon::Warning, Buttons::Ok});
 }
 
 void FilePanel::Command8_Click() {

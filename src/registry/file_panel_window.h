@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -52,6 +53,7 @@ private:
 
     QComboBox* drive1_ = nullptr;
     QListWidget* dir1_ = nullptr;
+    QLabel* target_ = nullptr; // the folder the buttons use, in full
     QListWidget* file1_ = nullptr;
     QLineEdit* text5_ = nullptr;
     QCheckBox* check2_ = nullptr;

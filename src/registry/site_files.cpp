@@ -484,6 +484,12 @@ void FilePanelForm::chooseFolder(const std::string& path) {
     Dir_Creen_1();
 }
 
+void FilePanelForm::chooseTarget(const std::string& path) {
+    std::vector<FolderEntry> shownList = folders_;
+    chooseFolder(path);
+    folders_ = std::move(shownList);
+}
+
 void FilePanelForm::setAllFiles(bool all) {
     allFiles_ = all;
     Dir_Creen_1();

@@ -105,6 +105,9 @@ public:
     std::optional<Message> chooseDrive(int index);
     // Folder list change.
     void chooseFolder(const std::string& path);
+    // A single click in the folder list: `path` becomes the folder the buttons and the file list
+    // use, while the folder list stays as it is (a double-click changes into it).
+    void chooseTarget(const std::string& path);
     // Check2 "全ファイル表示".
     void setAllFiles(bool all);
     bool allFiles() const { return allFiles_; }

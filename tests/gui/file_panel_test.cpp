@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -252,6 +253,15 @@ private slots:
         child<QPushButton>(window, "Command10")->click();
         QCOMPARE(prompter.shown.size(), shown);
         QCOMPARE(text5->text(), QStringLiteral("出力"));
+        // One click makes the new folder the target without changing into it.
+        auto* dir1 = child<QListWidget>(window, "Dir1");
+        const QStringList before = items(dir1);
+        const int row = static_cast<int>(before.indexOf(QStringLiteral("出力")));
+        emit dir1->itemClicked(dir1->item(row));
+        QCOMPARE(items(dir1), before);
+        QVERIFY(child<QLabel>(window, "TargetFolder")->text().endsWith(QStringLiteral("/出力/")));
+        openFolder(dir1, QStringLiteral("/"));
+        goTo(window, work.path());
 
         auto* file1 = child<QListWidget>(window, "File1");
         QCOMPARE(file1->count(), 0);
