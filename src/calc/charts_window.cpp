@@ -61,6 +61,11 @@ QChart* newChart(const char* title) {
     chart->setLocalizeNumbers(true);
     chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     chart->legend()->setAlignment(Qt::AlignBottom);
+    // A smaller legend keeps every band's name whole at the window's default size.
+    QFont legendFont = chart->legend()->font();
+    legendFont.setPointSizeF(legendFont.pointSizeF() * 0.85);
+    chart->legend()->setFont(legendFont);
+    chart->legend()->setShowToolTips(true);
     chart->setMargins(QMargins(6, 6, 6, 6));
     return chart;
 }
@@ -77,8 +82,10 @@ QValueAxis* valueAxis(double max, const char* title) {
 
 QBarCategoryAxis* monthAxis() {
     auto* axis = new QBarCategoryAxis;
+    // Bare numbers under an axis title: "10月" does not fit under a bar at the default size.
     for (int m = 1; m <= 12; ++m)
-        axis->append(qs(monthLabel(m)));
+        axis->append(QString::number(m));
+    axis->setTitleText(QStringLiteral("月"));
     return axis;
 }
 
@@ -203,8 +210,9 @@ void ResultCharts::drawHourly() {
     auto* x = new QCategoryAxis;
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     x->setStartValue(-0.5);
-    for (int h = 0; h < 24; ++h)
-        x->append(qs(hourLabel(h)), h);
+    // Every other hour: two-digit labels for all 24 do not fit at the default size.
+    for (int h = 0; h < 24; h += 2)
+        x->append(QString::number(h), h);
     x->setRange(-0.5, 23.5);
     x->setGridLineVisible(false);
     x->setTitleText(QStringLiteral("時刻（0時 = 0:00〜1:00）"));
@@ -382,8 +390,8 @@ void ResultCharts::savePngClicked() {
 }
 
 ui::PageOutput ResultCharts::pageOutput() {
-    const QString suggested =
-        (saveFolder_.isEmpty() ? QString() : saveFolder_ + QStringLiteral("/")) + QStringLiteral("グラフ.pdf");
+    const QString suggested = (saveFolder_.isEmpty() ? QString() : saveFolder_ + QStringLiteral("/")) +
+                              QStringLiteral("グラフ.pdf");
     return {this, prompter_, printerFactory_, fileName_, "グラフ印刷完了", suggested};
 }
 

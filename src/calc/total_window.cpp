@@ -116,7 +116,8 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
     charts_->setSaveFolder(QString::fromStdString(context_.state.AppDir));
     sideTabs->addTab(charts_, QStringLiteral("グラフ"));
     lower->addWidget(sideTabs, 0, 1, 2, 1);
-    lower->setColumnStretch(0, 1);
+    // Room gained by enlarging the window goes to the pictures and tables on the right.
+    lower->setColumnStretch(1, 1);
     root->addLayout(lower, 1);
     root->addWidget(buildButtons());
 

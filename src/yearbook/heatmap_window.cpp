@@ -2,8 +2,10 @@
 #include "ui/widgets.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QToolTip>
 
 #include <cmath>
@@ -34,7 +36,31 @@ YearHeatmap::YearHeatmap(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8(kHeatmapTitle));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    scaleTitle_ = QStringLiteral("kWh");
+    close_ = new QPushButton(QStringLiteral("閉じる"), this);
+    close_->setObjectName(QStringLiteral("CloseButton"));
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
     setData(HeatmapData{});
+}
+
+void YearHeatmap::setScaleTitle(const QString& title) {
+    scaleTitle_ = title;
+    update();
+}
+
+void YearHeatmap::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void YearHeatmap::resizeEvent(QResizeEvent* event) {
+    // The button sits at the foot of the legend column, clear of the carpet.
+    const int w = kLegend - 28;
+    close_->setGeometry(width() - w - 8, height() - 34, w, 26);
+    QWidget::resizeEvent(event);
 }
 
 void YearHeatmap::refresh(const AppState& state) {
@@ -160,8 +186,7 @@ void YearHeatmap::paintEvent(QPaintEvent*) {
     // The legend: the colour scale with its ticks, then the day-off keys.
     const double lx = area.right() + 16;
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(QRectF(lx, 0, kLegend - 20, 20), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromUtf8(kHeatmapScaleTitle));
+    p.drawText(QRectF(lx, 0, kLegend - 20, 20), Qt::AlignLeft | Qt::AlignVCenter, scaleTitle_);
     const double barH = std::min(300.0, area.height() * 0.6);
     const QRectF bar(lx, area.top(), 16, barH);
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPushButton;
+
 namespace wattorio::yearbook {
 
 class YearHeatmap : public QWidget {
@@ -24,6 +26,8 @@ public:
     // Draws the year book's grid as it shows now (typed cells not yet saved included).
     void refreshFromGrid(const TextGrid& grid, const AppState& state);
     void setData(const HeatmapData& data);
+    // The colour scale's title: the unit of what is drawn.
+    void setScaleTitle(const QString& title);
     const HeatmapData& data() const { return data_; }
 
     // Outlines the cell of book row `row` (1..365), grid column `col` (4..27); 0, 0 for none.
@@ -48,6 +52,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QRectF carpetArea() const;
@@ -58,6 +64,8 @@ private:
     QImage scale_;   // 1 x 256, the colour scale, highest on top
     int currentRow_ = 0;
     int currentCol_ = 0;
+    QString scaleTitle_;
+    QPushButton* close_ = nullptr;
 };
 
 } // namespace wattorio::yearbook

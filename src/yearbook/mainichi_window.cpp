@@ -455,10 +455,13 @@ void MainichiWindow::showHeatmap() {
             grid_->selectCell(row, col);
         });
     }
-    if (form_.viewMode() == kEnergyView)
+    if (form_.viewMode() == kEnergyView) {
         heatmap_->refreshFromGrid(form_.grid(), context_.state);
-    else
+        heatmap_->setScaleTitle(QStringLiteral("kWh"));
+    } else {
         heatmap_->refresh(context_.state);
+        heatmap_->setScaleTitle(qs(kHeatmapScaleTitle));
+    }
     heatmap_->setCurrentCell(form_.selRow(), form_.selCol());
     heatmap_->resize(heatmap_->sizeHint());
     heatmap_->show();
