@@ -2,7 +2,8 @@
 # Builds every libFuzzer target with clang and runs each for a bounded time from its seeds in
 # fuzz/corpus/<target>/ (copied, so the seeds in the tree stay as they are). The whole run stays
 # under three minutes: FUZZ_SECONDS (default 20) per target, seven targets. Fails when a target
-# finds a crash, a leak, a hang or a broken round trip; the input is then left in build-fuzz/.
+# finds a crash, a leak, a hang or a broken round trip; the input is then left in build-fuzz/. The
+# mutations start from FUZZ_SEED (default 1), so that a run can be repeated.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -20,7 +21,7 @@ for t in "${targets[@]}"; do
     corpus="$build/corpus/$t"
     mkdir -p "$corpus"
     cp "$root/fuzz/corpus/$t/"* "$corpus/" 2>/dev/null || true
-    (cd "$build" && "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    (cd "$build" && "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -seed="${FUZZ_SEED:-1}" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=0 "$corpus" 2>"$build/fuzz_$t.log") || {
         tail -n 40 "$build/fuzz_$t.log"
         echo "fuzz_$t failed; the input that broke it is in $build"
