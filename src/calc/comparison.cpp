@@ -373,10 +373,21 @@ std::string rankingTable(const std::vector<RankedMenu>& rows) {
 // ---- ComparisonForm --------------------------------------------------------------------------
 
 bool ComparisonForm::refresh(const ComparisonInput& input, int utility) {
-    if (priced_ && input == input_ && utility == utility_)
+    return refresh(input, utility, nullptr);
+}
+
+bool ComparisonForm::refresh(const ComparisonInput& input, int utility,
+                             const std::vector<tariffs::UserMenu>* userMenus) {
+    const tariffs::UserMenu* data = userMenus ? userMenus->data() : nullptr;
+    const std::size_t count = userMenus ? userMenus->size() : 0;
+    if (priced_ && input == input_ && utility == utility_ && userMenus == userMenus_ && data == userData_ &&
+        count == userCount_)
         return false;
     input_ = input;
     utility_ = utility;
+    userMenus_ = userMenus;
+    userData_ = data;
+    userCount_ = count;
     priced_ = true;
     rebuild();
     return true;
@@ -435,7 +446,8 @@ void ComparisonForm::sortBy(RankColumn column, bool descending) {
 }
 
 void ComparisonForm::rebuild() {
-    rows_ = rankMenus(input_, filter());
+    rows_ = userMenus_ && !userMenus_->empty() ? rankMenus(input_, filter(), *userMenus_)
+                                               : rankMenus(input_, filter());
     if (sortColumn_ != RankColumn::Rank || descending_)
         sortRanking(rows_, sortColumn_, descending_);
 }
@@ -450,6 +462,12 @@ const tariffs::TariffMenu* ComparisonForm::menuAt(int row) const {
     if (row < 0 || row >= rowCount())
         return nullptr;
     return rows_[static_cast<std::size_t>(row)].menu;
+}
+
+const RankedMenu* ComparisonForm::rowAt(int row) const {
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return &rows_[static_cast<std::size_t>(row)];
 }
 
 std::string ComparisonForm::heading() const {

@@ -173,6 +173,9 @@ public:
     // Prices everything again when the input or the utility shown has changed; true when the
     // table was rebuilt (the sort column and order are kept).
     bool refresh(const ComparisonInput& input, int utility);
+    // The same, ranking the user menus (User_Menus.csv, as the results window holds them) among
+    // the catalog's; the table keeps pointers into `userMenus`, which must outlive it.
+    bool refresh(const ComparisonInput& input, int utility, const std::vector<tariffs::UserMenu>* userMenus);
     void setAllUtilities(bool on);
     bool allUtilities() const { return choice_.allUtilities; }
     // 区分: 0 every category, 1 事務所・ビル・店舗, 2 工場 (other values are taken as 0).
@@ -200,6 +203,8 @@ public:
     std::string cell(int row, int column) const;
     // The menu of a table row, or nullptr.
     const tariffs::TariffMenu* menuAt(int row) const;
+    // The whole row, or nullptr.
+    const RankedMenu* rowAt(int row) const;
     // The caption above the table: "東京電力の全メニュー（18 件）", "全電力会社の全メニュー（191 件）",
     // with a filter "東京電力　工場　②のメニュー（2 件）".
     std::string heading() const;
@@ -214,6 +219,9 @@ private:
     int utility_ = 0;
     ComparisonChoice choice_{};
     bool priced_ = false;
+    const std::vector<tariffs::UserMenu>* userMenus_ = nullptr;
+    const tariffs::UserMenu* userData_ = nullptr; // userMenus_->data() when priced
+    std::size_t userCount_ = 0;
     RankColumn sortColumn_ = RankColumn::Rank;
     bool descending_ = false;
     std::vector<RankedMenu> rows_;

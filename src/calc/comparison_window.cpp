@@ -246,7 +246,8 @@ void ComparisonWindow::refresh() {
     const ComparisonInput input =
         total ? comparisonInput(*total, context_.state) : comparisonInput(context_.state);
     const int utility = total ? total->currentTab() + 1 : static_cast<int>(context_.state.UtilityNo);
-    if (form_.refresh(input, utility >= 1 && utility <= 9 ? utility : 0))
+    if (form_.refresh(input, utility >= 1 && utility <= 9 ? utility : 0,
+                      total ? &total->userMenus() : nullptr))
         showTable();
     else
         model_->setApplied(total ? total->currentMenu() : nullptr);
@@ -274,24 +275,34 @@ bool ComparisonWindow::event(QEvent* event) {
 }
 
 bool ComparisonWindow::applyRow(int row) {
+    const RankedMenu* ranked = form_.rowAt(row);
     const tariffs::TariffMenu* menu = form_.menuAt(row);
-    if (!menu)
+    if (!ranked || (!menu && !ranked->user))
         return false;
     TotalForm* total = context_.total;
     if (!total) {
         context_.prompter.show(notice(reports::kNeedCalculation, "選択エラー"));
         return false;
     }
-    // As the user would: the menu's tab first, then the choice in its list.
-    total->SSTab1_Click(menu->utility - 1);
-    const bool applied = total->ApplyTariffMenu(menu->list, menu->index, context_.prompter);
+    bool applied = false;
+    if (!menu) {
+        // A user menu: chosen as on the tab 自由メニュー, from the results window's own list.
+        const std::vector<tariffs::UserMenu>& menus = total->userMenus();
+        if (menus.empty() || ranked->user < menus.data() || ranked->user >= menus.data() + menus.size())
+            return false;
+        applied = total->ApplyUserMenu(static_cast<int>(ranked->user - menus.data()));
+    } else {
+        // As the user would: the menu's tab first, then the choice in its list.
+        total->SSTab1_Click(menu->utility - 1);
+        applied = total->ApplyTariffMenu(menu->list, menu->index, context_.prompter);
+    }
     if (QWidget* window = context_.window("Total")) {
         window->show();
         window->raise();
         window->activateWindow();
     }
     model_->setApplied(total->currentMenu());
-    if (applied)
+    if (applied && menu)
         emit menuApplied(menu->list, menu->index);
     return applied;
 }

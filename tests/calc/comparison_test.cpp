@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <sstream>
@@ -445,6 +446,24 @@ TEST(ComparisonForm, FollowsTheInputTheCheckBoxAndTheHeadings) {
     EXPECT_EQ(form.heading(), "北海道電力　工場　②のメニュー（3 件）");
     form.setChoice({true, 7, -1});
     EXPECT_EQ(form.choice(), (ComparisonChoice{true, 0, 0}));
+    EXPECT_EQ(form.rowCount(), 191);
+
+    // The results window's user menus are ranked with the catalog's and can be applied from a row.
+    std::vector<tariffs::UserMenu> user(1);
+    user[0].line = 2;
+    user[0].utility = 9;
+    user[0].name = "今年度の提案";
+    user[0].rate = {0, 10, 10, 10, 10, 10};
+    EXPECT_TRUE(form.refresh(comparisonInput(site.state), 9, &user));
+    EXPECT_EQ(form.rowCount(), 192);
+    const auto mine = std::find_if(form.rows().begin(), form.rows().end(),
+                                   [&](const RankedMenu& r) { return r.user == &user[0]; });
+    ASSERT_NE(mine, form.rows().end());
+    const int at = static_cast<int>(mine - form.rows().begin());
+    EXPECT_EQ(form.rowAt(at)->source, MenuSource::User);
+    EXPECT_EQ(form.menuAt(at), nullptr);
+    EXPECT_FALSE(form.refresh(comparisonInput(site.state), 9, &user));
+    EXPECT_TRUE(form.refresh(comparisonInput(site.state), 9));
     EXPECT_EQ(form.rowCount(), 191);
 }
 
