@@ -1,9 +1,9 @@
 #include "app/folder_lock.h"
+#include "app/safe_save.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,25 +67,10 @@ Result<FolderLock> FolderLock::take(const std::string& folder) {
 }
 
 int FolderLock::removeStaleTemporaries() const {
+    // Only the holder of the lock may: no other program is saving into the folder.
     if (fd_ < 0)
         return 0;
-    namespace fs = std::filesystem;
-    int removed = 0;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const std::size_t mark = name.find(kTemporaryMark);
-        if (mark == std::string::npos || mark == 0)
-            continue;
-        // Plain files and links only (a link itself goes, never what it points at).
-        std::error_code typeError;
-        const fs::file_type type = it->symlink_status(typeError).type();
-        if (type != fs::file_type::regular && type != fs::file_type::symlink)
-            continue;
-        if (::unlink(it->path().c_str()) == 0)
-            ++removed;
-    }
-    return removed;
+    return ::wattorio::removeStaleTemporaries(folder_);
 }
 
 } // namespace wattorio

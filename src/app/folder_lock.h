@@ -10,8 +10,6 @@
 
 namespace wattorio {
 
-// Marks the temporary of a crash-safe save: "<target>.tmp~<unique part>".
-constexpr const char* kTemporaryMark = ".tmp~";
 // The lock file; a dot name keeps it out of the file panel's list.
 constexpr const char* kFolderLockFile = ".wattorio.lock";
 constexpr const char* kFolderBusy = "ほかのプログラムがこの作業フォルダーを使用中です。";
