@@ -282,19 +282,28 @@ bool parseDateTime(std::string_view s, int& y, int& m, int& d, int& minutes) {
 
 // Up to two days of dated rows from the first one, each as its fields with the row's time of day
 // in minutes appended last; for telling value columns from columns that repeat the time.
+// The time of day (minutes) of a row of one interval a line, with its date in y, m, d; -1 for a
+// line without both (a heading, a total or a note).
+static int rowTime(const std::vector<std::string>& f, int dateField, int timeField, int& y, int& m, int& d) {
+    int t = -1;
+    if (static_cast<std::size_t>(dateField) >= f.size() ||
+        !parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t))
+        return -1;
+    if (timeField >= 0)
+        t = static_cast<std::size_t>(timeField) < f.size() ? parseTime(f[static_cast<std::size_t>(timeField)])
+                                                           : -1;
+    return t;
+}
+
 static std::vector<std::vector<std::string>> sampleRows(const std::vector<Line>& lines, std::size_t first,
                                                         char sep, int dateField, int timeField) {
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> f;
     for (std::size_t i = first; i < lines.size() && rows.size() < 96; ++i) {
-        int y, m, d, t;
-        if (!splitFields(lines[i].text, sep, f) || static_cast<std::size_t>(dateField) >= f.size() ||
-            !parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t))
+        int y, m, d;
+        if (!splitFields(lines[i].text, sep, f))
             continue;
-        if (timeField >= 0)
-            t = static_cast<std::size_t>(timeField) < f.size()
-                    ? parseTime(f[static_cast<std::size_t>(timeField)])
-                    : -1;
+        const int t = rowTime(f, dateField, timeField, y, m, d);
         if (t < 0)
             continue;
         f.push_back(std::to_string(t));
@@ -524,10 +533,7 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
             continue;
         if (!splitFields(lines[i].text, sep, f))
             return Error{std::to_string(lines[i].number) + " 行目の項目が多すぎます。"};
-        if (static_cast<std::size_t>(dateField) >= f.size() || !parseDateTime(f[dateField], y, m, d, t))
-            continue;
-        if (timeField >= 0)
-            t = static_cast<std::size_t>(timeField) < f.size() ? parseTime(f[timeField]) : -1;
+        t = rowTime(f, dateField, timeField, y, m, d);
         if (t < 0)
             continue;
         const std::size_t at = static_cast<std::size_t>(out.valueColumn - 1);
