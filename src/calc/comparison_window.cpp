@@ -284,18 +284,7 @@ bool ComparisonWindow::applyRow(int row) {
         context_.prompter.show(notice(reports::kNeedCalculation, "選択エラー"));
         return false;
     }
-    bool applied = false;
-    if (!menu) {
-        // A user menu: chosen as on the tab 自由メニュー, from the results window's own list.
-        const std::vector<tariffs::UserMenu>& menus = total->userMenus();
-        if (menus.empty() || ranked->user < menus.data() || ranked->user >= menus.data() + menus.size())
-            return false;
-        applied = total->ApplyUserMenu(static_cast<int>(ranked->user - menus.data()));
-    } else {
-        // As the user would: the menu's tab first, then the choice in its list.
-        total->SSTab1_Click(menu->utility - 1);
-        applied = total->ApplyTariffMenu(menu->list, menu->index, context_.prompter);
-    }
+    const bool applied = total->applyChosenMenu(menu, ranked->line, context_.prompter);
     if (QWidget* window = context_.window("Total")) {
         window->show();
         window->raise();

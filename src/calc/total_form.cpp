@@ -646,6 +646,17 @@ void TotalForm::setUserMenus(std::vector<tariffs::UserMenu> menus) {
     userMenus_ = std::move(menus);
 }
 
+bool TotalForm::applyChosenMenu(const tariffs::TariffMenu* catalog, int userLine, Prompter& prompter) {
+    if (catalog) {
+        SSTab1_Click(catalog->utility - 1);
+        return ApplyTariffMenu(catalog->list, catalog->index, prompter);
+    }
+    for (std::size_t i = 0; i < userMenus_.size(); ++i)
+        if (userMenus_[i].line == userLine)
+            return ApplyUserMenu(static_cast<int>(i));
+    return false;
+}
+
 bool TotalForm::ApplyUserMenu(int position) {
     if (position < 0 || position >= static_cast<int>(userMenus_.size()))
         return false;

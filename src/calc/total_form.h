@@ -78,6 +78,10 @@ public:
     // formula and prices with the menu's adders and tax (Label11 names the tax rate). Until a
     // catalog menu is chosen, 再 計 算 prices the boxes the same way. False for a bad position.
     bool ApplyUserMenu(int position);
+    // A menu chosen elsewhere (a comparison table), as the user would choose it here: a catalog
+    // menu on its utility's tab and list, else the user menu of line `userLine` of the file. False
+    // when it is not there or the user answered Cancel.
+    bool applyChosenMenu(const tariffs::TariffMenu* catalog, int userLine, Prompter& prompter);
 
     // Called after every operation that changed a control, a grid or a figure.
     using Listener = std::function<void()>;

@@ -290,7 +290,8 @@ Message MenuForm::bookAlreadyOpen(const std::string& action) {
     static const std::pair<const char*, const char*> kWording[] = {{"選択", "選択してください。"},
                                                                    {"削除", "削除してください。"},
                                                                    {"変更", "変更してください。"},
-                                                                   {"読込み", "読み込んでください。"}};
+                                                                   {"読込み", "読み込んでください。"},
+                                                                   {"表示", "表示してください。"}};
     std::string ending = "操作してください。";
     for (const auto& [name, text] : kWording)
         if (action == name)

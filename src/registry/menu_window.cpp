@@ -1,5 +1,7 @@
 #include "registry/menu_window.h"
 
+#include "calc/total_window.h"
+
 #include "app/version.h"
 #include "registry/file_panel_window.h"
 #include "ui/flex_grid.h"
@@ -154,14 +156,7 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
 
     setFixedSize(ui::twipsToPixels(kNarrowTwips), 520);
 
-    connect(grid_, &ui::FlexGrid::cellClicked, this, [this](int row, int) {
-        if (row < 1 || !form_.hasSite(static_cast<float>(row)))
-            return;
-        form_.listClick(row);
-        refreshFields();
-        for (QPushButton* b : {command1_, command3_, command4_, command6_})
-            b->setEnabled(form_.siteButtonsEnabled());
-    });
+    connect(grid_, &ui::FlexGrid::cellClicked, this, [this](int row, int) { selectSite(row); });
     connect(combo1_, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { form_.chooseUtility(index); });
     connect(option1_, &QRadioButton::clicked, this, [this] { form_.chooseBookMode(1); });
@@ -221,6 +216,15 @@ void MenuWindow::refreshFields() {
     }
 }
 
+void MenuWindow::selectSite(int row) {
+    if (row < 1 || !form_.hasSite(static_cast<float>(row)))
+        return;
+    form_.listClick(row);
+    refreshFields();
+    for (QPushButton* b : {command1_, command3_, command4_, command6_})
+        b->setEnabled(form_.siteButtonsEnabled());
+}
+
 void MenuWindow::takeFields() {
     form_.name = text1_->text().toStdString();
     form_.multiplier = text2_->text().toStdString();
@@ -243,8 +247,12 @@ bool refusedWhileBookOpen(ui::GuiContext& context, const std::string& action) {
 void MenuWindow::Command1_Click() {
     if (refusedWhileBookOpen(context_, "選択"))
         return;
-    if (std::optional<std::string> window = form_.select())
+    if (std::optional<std::string> window = form_.select()) {
+        // A results window opened from 全物件の比較 goes: the book about to open replaces its figures.
+        if (auto* results = qobject_cast<calc::TotalWindow*>(context_.window("Total")))
+            results->closeFromProgram();
         ui::showWindow(context_, *window);
+    }
 }
 
 void MenuWindow::Command2_Click() {

@@ -39,6 +39,8 @@ public:
     // Runs the start-up sequence in `currentDir` and shows what it set aside, if anything.
     void startUp(const std::string& currentDir);
     MenuForm& form() { return form_; }
+    // Chooses the site of list row `row` as a click on it does (nothing for a row without one).
+    void selectSite(int row);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,7 @@
 #include "app/numtext.h"
 #include "calc/aggregation.h"
 #include "registry/registry.h"
+#include "reports/analysis.h"
 #include "reports/workbook_file.h"
 #include "tenday/ten_day_file.h"
 #include "tenday/ten_day_totals.h"
@@ -114,6 +115,26 @@ std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
             break;
     }
     return sites;
+}
+
+std::string loadSiteForResults(AppState& state, const SiteComparison& site) {
+    if (site.row < 1 || site.row > kMaxSites || site.book == SiteBook::None || !site.reason.empty())
+        return site.reason.empty() ? "データがありません。" : site.reason;
+    const SiteRecord& record = state.SiteTable[static_cast<std::size_t>(site.row)];
+    if (record[0] != site.serial || val(record[5]) != site.utility)
+        return "比較したあとで物件の登録が変わりました。もう一度比較してください。";
+    state.SiteRow = static_cast<float>(site.row);
+    state.UtilityNo = static_cast<float>(site.utility);
+    SiteComparison loaded = site;
+    if (std::string reason = loadBook(state, loaded); !reason.empty())
+        return reason;
+    if (loaded.book != site.book)
+        return "比較したあとで物件のデータが変わりました。もう一度比較してください。";
+    if (loaded.book == SiteBook::Year) {
+        Demd(state);
+        Heikin(state);
+    }
+    return {};
 }
 
 std::string_view siteColumnTitle(int column) {

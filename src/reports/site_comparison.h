@@ -61,6 +61,11 @@ std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
                                          const std::atomic<bool>* cancel = nullptr,
                                          const SiteVisitor& visit = {});
 
+// Makes `state` hold `site` as its results window is built on: the site chosen (SiteRow,
+// UtilityNo), its book loaded and aggregated, with the peak and average tables of a year book.
+// Only while no book window is open. The reason when it cannot, "" when done.
+std::string loadSiteForResults(AppState& state, const SiteComparison& site);
+
 // The columns of the table of all sites, in the order shown.
 inline constexpr int kSiteColumnCount = 10;
 std::string_view siteColumnTitle(int column);

@@ -1,5 +1,7 @@
 #include "reports/site_comparison_window.h"
 
+#include "calc/total_window.h"
+#include "registry/menu_window.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -18,7 +20,8 @@ namespace {
 
 using ui::qs;
 
-constexpr int kWidths[kSiteColumnCount] = {40, 200, 84, 110, 260, 120, 120, 260, 110, 200};
+// The last column (備考) takes the rest of the width.
+constexpr int kWidths[kSiteColumnCount] = {36, 170, 76, 104, 230, 110, 110, 230, 96, 100};
 
 } // namespace
 
@@ -53,7 +56,8 @@ SiteComparisonWindow::SiteComparisonWindow(ui::GuiContext& context, QWidget* par
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(
         new QLabel(
-            QStringLiteral("各物件の電力会社の一年分のメニュー（自由メニューを含む）で比較しています。"),
+            QStringLiteral("各物件の電力会社の一年分のメニュー（自由メニューを含む）で比較しています。"
+                           "行をダブルクリックすると、その物件の料金計算結果を最安メニューで開きます。"),
             this),
         1);
     auto* excel = new QPushButton(QStringLiteral("Excel出力"), this);
@@ -69,7 +73,7 @@ SiteComparisonWindow::SiteComparisonWindow(ui::GuiContext& context, QWidget* par
     connect(excel, &QPushButton::clicked, this, &SiteComparisonWindow::exportWorkbook);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { openRow(row); });
-    resize(1500, 560);
+    resize(1320, 560);
     QTimer::singleShot(0, this, &SiteComparisonWindow::run);
 }
 
@@ -109,10 +113,35 @@ void SiteComparisonWindow::openRow(int row) {
         return;
     const SiteComparison& site = sites_[static_cast<std::size_t>(row)];
     const calc::RankedMenu* best = site.best();
-    std::string text = site.name + "\n";
-    text += best ? "最安メニュー: " + best->item + "\n\n" : "";
-    text += "メニューを料金計算の画面で見るには、メインの画面でこの物件を選び、電気代計算を開いてください。";
-    context_.prompter.show(notice(text, kSiteComparisonCaption));
+    if (!best) {
+        context_.prompter.show(notice(site.name + "\n" + site.reason, kSiteComparisonCaption));
+        return;
+    }
+    // The site's book is loaded into the tables an open book works on.
+    if (registry::refusedWhileBookOpen(context_, "表示"))
+        return;
+    if (auto* open = qobject_cast<calc::TotalWindow*>(context_.window("Total"))) {
+        open->closeFromProgram();
+        context_.windows.erase("Total");
+    }
+    std::string reason;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        reason = loadSiteForResults(context_.state, site);
+        QApplication::restoreOverrideCursor();
+    }
+    if (!reason.empty()) {
+        context_.prompter.show(
+            {site.name + "\n" + reason, kSiteComparisonCaption, Icon::Warning, Buttons::Ok});
+        return;
+    }
+    if (auto* menu = qobject_cast<registry::MenuWindow*>(context_.window("Menu")))
+        menu->selectSite(site.row);
+    auto* results = qobject_cast<calc::TotalWindow*>(ui::showWindow(context_, "Total"));
+    if (!results || !context_.total)
+        return;
+    results->refreshFromTotals(site.book == SiteBook::Year);
+    context_.total->applyChosenMenu(best->menu, best->line, context_.prompter);
 }
 
 void SiteComparisonWindow::exportWorkbook() {
