@@ -234,14 +234,6 @@ bool menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
     return true;
 }
 
-// The user menus of the working folder; every line that cannot be read is named on standard error.
-std::vector<tariffs::UserMenu> readUserMenus(CliContext& ctx) {
-    tariffs::UserMenuSet set = tariffs::loadUserMenus(ctx.state.AppDir);
-    if (!set.problems.empty())
-        ctx.err << tariffs::userMenuProblemsText(set.problems) << "\n";
-    return std::move(set.menus);
-}
-
 std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m, int rank = 0) {
     double priced = 0;
     for (int k = 1; k <= 5; ++k)
@@ -374,21 +366,12 @@ int compareSites(CliContext& ctx, const Args& args) {
 }
 
 // price --menu user:LINE: the user menu on line LINE of User_Menus.csv.
-int priceUserMenu(CliContext& ctx, const Args& args, const std::string& lineText,
+int priceUserMenu(CliContext& ctx, const Args& args, const std::string& menuText,
                   const std::vector<std::pair<std::string, std::string>>& rates) {
-    if (lineText.empty() || lineText.size() > 6 ||
-        lineText.find_first_not_of("0123456789") != std::string::npos) {
-        ctx.err << "--menu user:LINE に User_Menus.csv の行番号を指定してください（例 user:2）。\n";
+    const std::vector<tariffs::UserMenu> menus = readUserMenus(ctx);
+    const tariffs::UserMenu* found = findUserMenu(ctx, menus, menuText);
+    if (!found)
         return 1;
-    }
-    const int line = std::stoi(lineText);
-    std::vector<tariffs::UserMenu> menus = readUserMenus(ctx);
-    const auto found =
-        std::find_if(menus.begin(), menus.end(), [&](const auto& m) { return m.line == line; });
-    if (found == menus.end()) {
-        ctx.err << "User_Menus.csv の " << line << " 行目に使える自由メニューがありません。\n";
-        return 1;
-    }
     bool tenDay = false;
     if (const int status = prepare(ctx, args, tenDay); status >= 0)
         return status;
@@ -438,7 +421,7 @@ int price(CliContext& ctx, const Args& args) {
         rates.emplace_back(box, r.substr(eq + 1));
     }
     if (userMenu)
-        return priceUserMenu(ctx, args, menuText.substr(5), rates);
+        return priceUserMenu(ctx, args, menuText, rates);
     bool tenDay = false;
     if (const int status = prepare(ctx, args, tenDay); status >= 0)
         return status;

@@ -61,17 +61,25 @@ int report(CliContext& ctx, const Args& args) {
         return 2;
     }
     const tariffs::TariffMenu* menu = nullptr;
-    if (std::optional<std::string> menuText = args.get("menu")) {
+    std::vector<tariffs::UserMenu> userMenus;
+    const tariffs::UserMenu* userMenu = nullptr;
+    if (std::optional<std::string> menuText = args.get("menu");
+        menuText && menuText->rfind("user:", 0) == 0) {
+        userMenus = readUserMenus(ctx);
+        if (!(userMenu = findUserMenu(ctx, userMenus, *menuText)))
+            return 1;
+    } else if (menuText) {
         const auto colon = menuText->find(':');
         if (colon != std::string::npos && menuText->find_first_not_of("0123456789:") == std::string::npos)
             menu = tariffs::findMenu(static_cast<int>(val(menuText->substr(0, colon))),
                                      static_cast<int>(val(menuText->substr(colon + 1))));
         if (!menu) {
-            ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0）。\n";
+            ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0、自由メニューは "
+                       "user:行番号）。\n";
             return 1;
         }
     } else if (which == reports::Report::ChargeSummary) {
-        ctx.err << "レポート 5（料金計算）には --menu LIST:INDEX が必要です。\n";
+        ctx.err << "レポート 5（料金計算）には --menu LIST:INDEX か --menu user:LINE が必要です。\n";
         return 1;
     }
 
@@ -129,7 +137,10 @@ int report(CliContext& ctx, const Args& args) {
             ctx.err << "結果画面を開けません。\n";
             return 2;
         }
-        if (menu && !total->ApplyTariffMenu(menu->list, menu->index, prompter)) {
+        if (userMenu) {
+            total->setUserMenus({*userMenu});
+            total->ApplyUserMenu(0);
+        } else if (menu && !total->ApplyTariffMenu(menu->list, menu->index, prompter)) {
             ctx.err << "料金メニューを適用できません。\n";
             return 2;
         }
@@ -145,6 +156,7 @@ int report(CliContext& ctx, const Args& args) {
         sources.resultsGrid = &t->MSFlexGrid1();
         sources.panel.text = [t](std::string_view name) { return t->text(name); };
         sources.panel.visible = [t](std::string_view name) { return t->visible(name); };
+        sources.panel.userMenu = t->currentUserMenu().has_value();
         sources.calculated = true;
     }
     Result<reports::ReportLayout> layout = reports::buildReport(which, state, sources);
@@ -161,13 +173,13 @@ int report(CliContext& ctx, const Args& args) {
     return 0;
 }
 
-CommandRegistrar
-    reportCommand("report",
-                  {"report --site ROW --report N [--book year|tenday] [--menu LIST:INDEX] --out FILE.xlsx  "
-                   "表をエクセルファイルに書き込む（1 １０日集計表, 2 月別電気使用量, 3 季節別電気使用量, 4 "
-                   "３６５日データ, "
-                   "5 料金計算, 6 月時間の最大使用量, 7 時間帯別平均電力）",
-                   report,
-                   {}});
+CommandRegistrar reportCommand(
+    "report",
+    {"report --site ROW --report N [--book year|tenday] [--menu LIST:INDEX|user:LINE] --out FILE.xlsx  "
+     "表をエクセルファイルに書き込む（1 １０日集計表, 2 月別電気使用量, 3 季節別電気使用量, 4 "
+     "３６５日データ, "
+     "5 料金計算, 6 月時間の最大使用量, 7 時間帯別平均電力）",
+     report,
+     {}});
 
 } // namespace

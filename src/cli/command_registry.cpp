@@ -56,6 +56,28 @@ bool loadWorkingFolder(CliContext& context) {
     return true;
 }
 
+std::vector<tariffs::UserMenu> readUserMenus(CliContext& context) {
+    tariffs::UserMenuSet set = tariffs::loadUserMenus(context.state.AppDir);
+    if (!set.problems.empty())
+        context.err << tariffs::userMenuProblemsText(set.problems) << "\n";
+    return std::move(set.menus);
+}
+
+const tariffs::UserMenu* findUserMenu(CliContext& context, const std::vector<tariffs::UserMenu>& menus,
+                                      const std::string& menuText) {
+    const std::string line = menuText.rfind("user:", 0) == 0 ? menuText.substr(5) : std::string();
+    if (line.empty() || line.size() > 6 || line.find_first_not_of("0123456789") != std::string::npos) {
+        context.err << "--menu user:LINE に User_Menus.csv の行番号を指定してください（例 user:2）。\n";
+        return nullptr;
+    }
+    const int number = std::stoi(line);
+    for (const tariffs::UserMenu& m : menus)
+        if (m.line == number)
+            return &m;
+    context.err << "User_Menus.csv の " << number << " 行目に使える自由メニューがありません。\n";
+    return nullptr;
+}
+
 bool selectSite(CliContext& context, const Args& args) {
     std::optional<std::string> rowText = args.get("site");
     if (!rowText) {

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/folder_lock.h"
 #include "app/message.h"
+#include "tariffs/user_menus.h"
 
 #include <functional>
 #include <map>
@@ -60,6 +61,11 @@ bool loadWorkingFolder(CliContext& context);
 // Selects registry row `row` as the main screen's list click would; false with a message when
 // the row holds no site.
 bool selectSite(CliContext& context, const Args& args);
+// The user menus of the working folder; every line that cannot be read is named on standard error.
+std::vector<tariffs::UserMenu> readUserMenus(CliContext& context);
+// The user menu of `menuText` "user:LINE", or nullptr with a message on standard error.
+const tariffs::UserMenu* findUserMenu(CliContext& context, const std::vector<tariffs::UserMenu>& menus,
+                                      const std::string& menuText);
 
 // The program's messages on a stream, every question answered OK (the command was asked for
 // explicitly). With showQuestions false only the messages that ask nothing are written.

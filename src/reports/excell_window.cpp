@@ -44,6 +44,7 @@ ReportSources ExcellWindow::sourcesOf(const ui::GuiContext& context) {
         sources.resultsGrid = &total->MSFlexGrid1();
         sources.panel.text = [total](std::string_view name) { return total->text(name); };
         sources.panel.visible = [total](std::string_view name) { return total->visible(name); };
+        sources.panel.userMenu = total->currentUserMenu().has_value();
         sources.calculated = true;
     }
     return sources;

@@ -171,6 +171,8 @@ ReportLayout chargeSummaryReport(const PanelView& panel) {
     addText(layout, row, 1, "合　計");
     addText(layout, row, 2, text("Label9"));
     addText(layout, row, 4, text("Label20"));
+    if (panel.userMenu)
+        addText(layout, row + 1, 4, text("Label11"));
     return layout;
 }
 

@@ -88,6 +88,9 @@ ReportLayout hourAveragesReport(const AppState& state);
 struct PanelView {
     std::function<std::string(std::string_view)> text;
     std::function<bool(std::string_view)> visible;
+    // A user menu is chosen: its own tax rate and the total with it (Label11) are written in
+    // column 4 under the total.
+    bool userMenu = false;
 };
 
 // Report 5: the charge summary. Rows 1..8 as the panel shows them, captions copied as they are

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/sjis.h"
 #include "registry/registry.h"
+#include "reports/xlsx_readback.h"
 #include "support/temp_dir.h"
 #include "tenday/ten_day_file.h"
 #include "yearbook/year_book_file.h"
@@ -357,6 +358,20 @@ TEST_F(PriceCli, PriceUserMenuWithAddersAndTax) {
     EXPECT_NE(table.out.find("1,991,836 円"), std::string::npos);
     for (const char* bad : {"user:3", "user:9", "user:", "user:x"})
         EXPECT_EQ(cli(dir.path(), std::string("price --site 1 --menu ") + bad).status, 1) << bad;
+
+    // The charge summary sheet: the same yen, the tax line under the total.
+    ASSERT_EQ(cli(dir.path(), "report --site 1 --report 5 --menu user:2 --out " + dir.file("r5.xlsx")).status,
+              0);
+    const wattorio::test::ReadWorkbook book = wattorio::test::readWorkbook(dir.file("r5.xlsx"), dir.path());
+    if (!book.ok)
+        GTEST_SKIP() << book.error;
+    const auto textAt = [&](int row, int col) {
+        const wattorio::test::ReadCell* c = book.sheets.at(0).find(row, col);
+        return c ? std::get<std::string>(c->value) : std::string();
+    };
+    EXPECT_EQ(textAt(4, 4), "140,000 円");
+    EXPECT_EQ(textAt(8, 4), "1,810,760 円");
+    EXPECT_EQ(textAt(9, 4), "消費税10％含む　1,991,836 円");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -135,6 +136,39 @@ TEST(ComparisonReport, PartYearMenusAreMarked) {
     const test::ReadSheet& sheet = book.sheets.front();
     EXPECT_EQ(text(sheet, kComparisonFirstRow, calc::kRankColumnCount), "一部の期間のみ");
     EXPECT_EQ(sheet.find(kComparisonFirstRow, calc::kRankColumnCount - 1), nullptr);
+}
+
+// A user menu with adders and 10 % tax is written at its place with its own total with tax.
+TEST(ComparisonReport, UserMenuRowCarriesItsAddersAndTax) {
+    REQUIRE_READER();
+    TempDir dir;
+    AppState state;
+    setUp(state, dir.path());
+    const tariffs::UserMenuFields fields = {"中部電力", "工場", "2", "今年の提案", "季節別", "1700",  "17.5",
+                                            "16.25",    "",     "",  "",           "10",     "-1.12", "3.49"};
+    Result<tariffs::UserMenu> menu = tariffs::parseUserMenu(fields, 2, nullptr);
+    ASSERT_TRUE(menu);
+    const std::vector<tariffs::UserMenu> menus{*menu};
+    calc::MenuFilter filter;
+    filter.utility = 2;
+    const calc::ComparisonInput input = calc::comparisonInput(state);
+    const std::vector<calc::RankedMenu> rows = calc::rankMenus(input, filter, menus);
+    const auto user = std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r.user; });
+    ASSERT_NE(user, rows.end());
+    // 480 kW x 1700 x 0.87 x 12, then each line's kWh at its rate plus both adders.
+    const double total = std::floor(480 * 1700 * 0.87 * 12) + user->lineKwh[1] * (17.5 - 1.12 + 3.49) +
+                         user->lineKwh[2] * (16.25 - 1.12 + 3.49);
+    EXPECT_DOUBLE_EQ(user->totalWithTax, total * 1.1);
+    const std::string path = dir.file("user.xlsx");
+    ASSERT_TRUE(writeComparisonWorkbook(comparisonHeading(state, "x"), rows, path));
+    const test::ReadWorkbook book = readWorkbook(path, dir.path());
+    ASSERT_TRUE(book.ok) << book.error;
+    const int r = kComparisonFirstRow + static_cast<int>(user - rows.begin());
+    EXPECT_EQ(text(book.sheets.front(), r, 5), "今年の提案");
+    const test::ReadCell* withTax =
+        book.sheets.front().find(r, static_cast<int>(calc::RankColumn::WithTax) + 1);
+    ASSERT_NE(withTax, nullptr);
+    EXPECT_EQ(std::get<double>(withTax->value), std::round(total * 1.1));
 }
 
 TEST(ComparisonReport, RefusedWithoutAWorkingFolder) {
