@@ -64,6 +64,11 @@ int main(int argc, char** argv) {
     const CommandInfo& info = it->second;
     while (i < words.size()) {
         const std::string& w = words[i];
+        if (w == "--help" || w == "-h") {
+            // COMMAND --help: that command's usage, whatever else was given.
+            std::cout << "使い方: wattorio-cli [--dir FOLDER] " << info.usage << "\n";
+            return 0;
+        }
         if (w.rfind("--", 0) == 0 && w.size() > 2) {
             std::string name = w.substr(2);
             if (name == "dir" && i + 1 < words.size()) {
