@@ -26,7 +26,7 @@ namespace {
 using ui::qs;
 
 // Column widths in pixels: 順位 .. 備考.
-constexpr int kColumnWidths[kRankColumnCount] = {44, 84, 128, 40, 300, 116, 110, 116, 120, 120, 110, 100};
+constexpr int kColumnWidths[kRankColumnCount] = {40, 72, 116, 40, 264, 108, 100, 108, 108, 112, 100, 104};
 
 } // namespace
 
