@@ -1,8 +1,7 @@
 #include "registry/menu_window.h"
 
-#include "calc/total_window.h"
-
 #include "app/version.h"
+#include "calc/total_window.h"
 #include "registry/file_panel_window.h"
 #include "ui/flex_grid.h"
 #include "ui/help_window.h"

@@ -123,13 +123,20 @@ std::string loadSiteForResults(AppState& state, const SiteComparison& site) {
     const SiteRecord& record = state.SiteTable[static_cast<std::size_t>(site.row)];
     if (record[0] != site.serial || val(record[5]) != site.utility)
         return "比較したあとで物件の登録が変わりました。もう一度比較してください。";
+    // The site chosen before stays chosen when the book cannot be taken.
+    const float chosenRow = state.SiteRow;
+    const float chosenUtility = state.UtilityNo;
     state.SiteRow = static_cast<float>(site.row);
     state.UtilityNo = static_cast<float>(site.utility);
     SiteComparison loaded = site;
-    if (std::string reason = loadBook(state, loaded); !reason.empty())
+    std::string reason = loadBook(state, loaded);
+    if (reason.empty() && loaded.book != site.book)
+        reason = "比較したあとで物件のデータが変わりました。もう一度比較してください。";
+    if (!reason.empty()) {
+        state.SiteRow = chosenRow;
+        state.UtilityNo = chosenUtility;
         return reason;
-    if (loaded.book != site.book)
-        return "比較したあとで物件のデータが変わりました。もう一度比較してください。";
+    }
     if (loaded.book == SiteBook::Year) {
         Demd(state);
         Heikin(state);
