@@ -312,8 +312,13 @@ std::string rankCell(const RankedMenu& row, RankColumn column) {
         return std::string(tariffs::voltageMark(row.voltageRow));
     case RankColumn::Menu:
         return row.item;
-    case RankColumn::Note:
-        return row.partial ? kPartialNote : "";
+    case RankColumn::Note: {
+        // A menu of User_Menus.csv says so, as its name alone may not.
+        std::string note = row.source == MenuSource::User ? kUserMenuNote : "";
+        if (row.partial)
+            note += (note.empty() ? "" : "・") + std::string(kPartialNote);
+        return note;
+    }
     case RankColumn::PricedKwh: {
         const std::string digits = groupedDigits(row.pricedKwh);
         return std::isfinite(row.pricedKwh) ? (digits.empty() ? "0" : digits) + " kWh" : std::string();

@@ -44,6 +44,7 @@ std::string_view menuSourceName(MenuSource source); // "catalog", "user"
 inline constexpr double kPartialMarginKwh = 0.5;
 // The mark of such a menu in the table, the text ranking, the spreadsheet and the results window.
 inline constexpr const char* kPartialNote = "一部の期間のみ";
+inline constexpr const char* kUserMenuNote = "自由メニュー";
 
 // Whether `pricedKwh` falls short of the year's `yearKwh` by more than kPartialMarginKwh.
 bool isPartialYear(double pricedKwh, double yearKwh);

@@ -26,7 +26,7 @@ namespace {
 using ui::qs;
 
 // Column widths in pixels: 順位 .. 備考.
-constexpr int kColumnWidths[kRankColumnCount] = {40, 72, 116, 40, 264, 108, 100, 108, 108, 112, 100, 104};
+constexpr int kColumnWidths[kRankColumnCount] = {40, 72, 116, 40, 252, 104, 100, 108, 108, 112, 100, 104};
 
 } // namespace
 

@@ -165,6 +165,7 @@ TEST(ComparisonReport, UserMenuRowCarriesItsAddersAndTax) {
     ASSERT_TRUE(book.ok) << book.error;
     const int r = kComparisonFirstRow + static_cast<int>(user - rows.begin());
     EXPECT_EQ(text(book.sheets.front(), r, 5), "今年の提案");
+    EXPECT_EQ(text(book.sheets.front(), r, calc::kRankColumnCount), "自由メニュー");
     const test::ReadCell* withTax =
         book.sheets.front().find(r, static_cast<int>(calc::RankColumn::WithTax) + 1);
     ASSERT_NE(withTax, nullptr);
