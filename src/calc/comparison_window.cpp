@@ -3,6 +3,7 @@
 #include "calc/total_form.h"
 #include "reports/comparison_report.h"
 #include "reports/excel_output.h"
+#include "reports/workbook_file.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -301,11 +302,7 @@ void ComparisonWindow::exportWorkbook() {
     Result<std::string> written = reports::saveComparisonReport(
         context_.state, form_.heading() + "　" + form_.yearLine(), form_.rows(), clock_());
     QApplication::restoreOverrideCursor();
-    if (written)
-        context_.prompter.show(
-            notice(std::string(reports::kComparisonWritten) + "\n" + *written, "確認メッセージ"));
-    else
-        context_.prompter.show({written.error().message, "書き込みエラー", Icon::Critical, Buttons::Ok});
+    context_.prompter.show(reports::workbookWrittenMessage(written));
 }
 
 namespace {

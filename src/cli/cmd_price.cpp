@@ -69,14 +69,31 @@ std::string siteJson(const AppState& state) {
            ", \"utility\": " + jsonNumber(val(s[5])) + "}";
 }
 
-// One priced menu as the results form shows it, with its place in the ranking when it has one.
-std::string menuJson(const Priced& p, int rank = 0) {
-    const calc::TotalForm& f = *p.form;
-    const tariffs::TariffMenu& m = *p.menu;
+// The figures of a priced menu, from its kWh per line to the rate panel's texts, closing the object.
+std::string pricedJson(const calc::TotalForm& f) {
     double priced = 0;
     for (int k = 1; k <= 5; ++k)
         priced += f.LineKwh()[static_cast<std::size_t>(k)];
     const double year = calc::yearKwh(f.SeasonTotal());
+    std::string out = ", \"LineKwh\": " + jsonArray(f.LineKwh()) + ", \"PricedKwh\": " + jsonNumber(priced) +
+                      ", \"YearKwh\": " + jsonNumber(year) +
+                      ", \"Partial\": " + (calc::isPartialYear(priced, year) ? "true" : "false") +
+                      ", \"LineCharge\": " + jsonArray(f.LineCharge()) +
+                      ", \"Total\": " + jsonNumber(f.total()) +
+                      ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
+    bool first = true;
+    for (std::string_view name : calc::TotalForm::panelControlNames()) {
+        out += first ? "" : ", ";
+        first = false;
+        out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
+    }
+    return out + "}}";
+}
+
+// One priced menu as the results form shows it, with its place in the ranking when it has one.
+std::string menuJson(const Priced& p, int rank = 0) {
+    const calc::TotalForm& f = *p.form;
+    const tariffs::TariffMenu& m = *p.menu;
     std::string out = "{";
     if (rank > 0)
         out += "\"rank\": " + std::to_string(rank) + ", ";
@@ -87,19 +104,8 @@ std::string menuJson(const Priced& p, int rank = 0) {
            ", \"voltage\": " + std::to_string(m.voltageRow) +
            ", \"item\": " + jsonString(std::string(m.itemText)) +
            ", \"caption\": " + jsonString(f.text("Label21")) +
-           ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
-           ", \"LineKwh\": " + jsonArray(f.LineKwh()) + ", \"PricedKwh\": " + jsonNumber(priced) +
-           ", \"YearKwh\": " + jsonNumber(year) +
-           ", \"Partial\": " + (calc::isPartialYear(priced, year) ? "true" : "false") +
-           ", \"LineCharge\": " + jsonArray(f.LineCharge()) + ", \"Total\": " + jsonNumber(f.total()) +
-           ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
-    bool first = true;
-    for (std::string_view name : calc::TotalForm::panelControlNames()) {
-        out += first ? "" : ", ";
-        first = false;
-        out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
-    }
-    return out + "}}";
+           ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) + pricedJson(f);
+    return out;
 }
 
 // Selects the site, refuses one without a utility, loads its book and aggregates it. Returns an
@@ -235,31 +241,16 @@ bool menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
 }
 
 std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m, int rank = 0) {
-    double priced = 0;
-    for (int k = 1; k <= 5; ++k)
-        priced += f.LineKwh()[static_cast<std::size_t>(k)];
-    const double year = calc::yearKwh(f.SeasonTotal());
-    std::string out =
-        std::string("{") + (rank > 0 ? "\"rank\": " + std::to_string(rank) + ", " : "") +
-        "\"source\": \"user\", \"line\": " + std::to_string(m.line) +
-        ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(m.name) +
-        ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
-        ", \"voltage\": " + std::to_string(m.voltageRow) + ", \"caption\": " + jsonString(f.text("Label21")) +
-        ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
-        ", \"TaxPercent\": " + jsonNumber(m.taxPercent) +
-        ", \"FuelAdjustment\": " + jsonNumber(m.fuelAdjustment) +
-        ", \"RenewableLevy\": " + jsonNumber(m.renewableLevy) + ", \"LineKwh\": " + jsonArray(f.LineKwh()) +
-        ", \"PricedKwh\": " + jsonNumber(priced) + ", \"YearKwh\": " + jsonNumber(year) +
-        ", \"Partial\": " + (calc::isPartialYear(priced, year) ? "true" : "false") +
-        ", \"LineCharge\": " + jsonArray(f.LineCharge()) + ", \"Total\": " + jsonNumber(f.total()) +
-        ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
-    bool first = true;
-    for (std::string_view name : calc::TotalForm::panelControlNames()) {
-        out += first ? "" : ", ";
-        first = false;
-        out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
-    }
-    return out + "}}";
+    return std::string("{") + (rank > 0 ? "\"rank\": " + std::to_string(rank) + ", " : "") +
+           "\"source\": \"user\", \"line\": " + std::to_string(m.line) +
+           ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(m.name) +
+           ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
+           ", \"voltage\": " + std::to_string(m.voltageRow) +
+           ", \"caption\": " + jsonString(f.text("Label21")) +
+           ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
+           ", \"TaxPercent\": " + jsonNumber(m.taxPercent) +
+           ", \"FuelAdjustment\": " + jsonNumber(m.fuelAdjustment) +
+           ", \"RenewableLevy\": " + jsonNumber(m.renewableLevy) + pricedJson(f);
 }
 
 // Every ranked menu applied on a results form of its own (built on `base`), as compare --json lists it.

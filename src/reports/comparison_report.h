@@ -16,7 +16,6 @@
 namespace wattorio::reports {
 
 inline constexpr const char* kComparisonSheetName = "全メニュー比較";
-inline constexpr const char* kComparisonWritten = "エクセルに書き込みました。";
 
 // Sheet rows of the table: the headings in row 4, the first menu in row 5.
 inline constexpr int kComparisonHeadingRow = 4;

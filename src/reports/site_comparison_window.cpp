@@ -2,6 +2,7 @@
 
 #include "calc/total_window.h"
 #include "registry/menu_window.h"
+#include "reports/workbook_file.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -148,11 +149,7 @@ void SiteComparisonWindow::exportWorkbook() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Result<std::string> written = saveSiteComparisonReport(context_.state, sites_, std::time(nullptr));
     QApplication::restoreOverrideCursor();
-    if (written)
-        context_.prompter.show(
-            notice(std::string("エクセルに書き込みました。\n") + *written, "確認メッセージ"));
-    else
-        context_.prompter.show({written.error().message, "書き込みエラー", Icon::Critical, Buttons::Ok});
+    context_.prompter.show(workbookWrittenMessage(written));
 }
 
 namespace {

@@ -249,4 +249,10 @@ Result<std::string> saveReport(const AppState& state, const ReportLayout& layout
     return path;
 }
 
+Message workbookWrittenMessage(const Result<std::string>& written) {
+    if (!written)
+        return {written.error().message, "書き込みエラー", Icon::Critical, Buttons::Ok};
+    return notice("エクセルに書き込みました。\n" + *written, "確認メッセージ");
+}
+
 } // namespace wattorio::reports

@@ -5,6 +5,7 @@
 // an earlier report is never written over.
 
 #include "app/app_state.h"
+#include "app/message.h"
 #include "app/result.h"
 #include "reports/report_layout.h"
 
@@ -43,5 +44,9 @@ std::string reportFileName(Report report, const std::string& sitePart, std::time
 // Creates the report folder when needed and writes the layout there under reportFileName (with
 // "_2", "_3" ... before ".xlsx" when that name is taken). Returns the full path written.
 Result<std::string> saveReport(const AppState& state, const ReportLayout& layout, std::time_t when);
+
+// What a window says after writing a spreadsheet of its table: "エクセルに書き込みました。" and the
+// path, or why it could not.
+Message workbookWrittenMessage(const Result<std::string>& written);
 
 } // namespace wattorio::reports
