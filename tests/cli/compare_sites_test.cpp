@@ -86,7 +86,7 @@ Agreement checkAgreement(const std::string& dir, bool onePerKind) {
 
 TEST(CompareSites, AgreesWithCompareForEveryDemoSite) {
     wattorio::test::TempDir dir;
-    std::filesystem::copy(std::string(WATTORIO_SOURCE_DIR) + "/examples/demo", dir.path());
+    wattorio::test::copyDemoFolder(dir);
     const Agreement agreed = checkAgreement(dir.path(), false);
     EXPECT_EQ(agreed.sites, 3);
     EXPECT_EQ(agreed.checked, 3);

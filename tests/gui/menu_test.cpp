@@ -20,17 +20,26 @@
 
 using namespace wattorio;
 
+namespace {
+
+// The main screen started on a folder (with whatever the test put there first), shown.
+struct MainScreen {
+    AppState state;
+    ui::QueuedPrompter prompter;
+    ui::GuiContext context{state, prompter, {}};
+    registry::MenuWindow window{context};
+    explicit MainScreen(const test::TempDir& dir) {
+        window.startUp(dir.path());
+        window.show();
+    }
+};
+
+} // namespace
+
 class MenuWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    // Loads the demo folder: two sites with a year book, the third with a ten-day book only.
-    static void copyDemo(const test::TempDir& dir) {
-        namespace fs = std::filesystem;
-        for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
-            fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
-    }
-
     template <class T> T* child(QWidget& w, const char* name) {
         T* c = w.findChild<T*>(QLatin1String(name));
         if (!c)
@@ -41,12 +50,10 @@ private:
 private slots:
     void addsASiteThroughTheFields() {
         test::TempDir dir;
-        AppState state;
-        ui::QueuedPrompter prompter;
-        ui::GuiContext context{state, prompter, {}};
-        registry::MenuWindow window(context);
-        window.startUp(dir.path());
-        window.show();
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
+        AppState& state = screen.state;
+        ui::QueuedPrompter& prompter = screen.prompter;
         QVERIFY(prompter.shown.empty());
         QCOMPARE(child<QLineEdit>(window, "Text2")->text(), QStringLiteral("1"));
         QVERIFY(!child<QPushButton>(window, "Command1")->isEnabled());
@@ -85,12 +92,8 @@ private slots:
 
     void enterMovesOnAndLettersAreDiscarded() {
         test::TempDir dir;
-        AppState state;
-        ui::QueuedPrompter prompter;
-        ui::GuiContext context{state, prompter, {}};
-        registry::MenuWindow window(context);
-        window.startUp(dir.path());
-        window.show();
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
         QApplication::setActiveWindow(&window);
         QLineEdit* text2 = child<QLineEdit>(window, "Text2");
         text2->setFocus();
@@ -103,12 +106,8 @@ private slots:
 
     void fullWidthNumbersAreTakenAsTyped() {
         test::TempDir dir;
-        AppState state;
-        ui::QueuedPrompter prompter;
-        ui::GuiContext context{state, prompter, {}};
-        registry::MenuWindow window(context);
-        window.startUp(dir.path());
-        window.show();
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
         // Keys as an input method in full-width mode sends them, into a digits-only field.
         QLineEdit* text3 = child<QLineEdit>(window, "Text3");
         text3->clear();
@@ -133,13 +132,11 @@ private slots:
 
     void listKeepsItsNamesAndFollowsTheSite() {
         test::TempDir dir;
-        copyDemo(dir);
-        AppState state;
-        ui::QueuedPrompter prompter;
-        ui::GuiContext context{state, prompter, {}};
-        registry::MenuWindow window(context);
-        window.startUp(dir.path());
-        window.show();
+        test::copyDemoFolder(dir);
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
+        AppState& state = screen.state;
+        ui::QueuedPrompter& prompter = screen.prompter;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* grid = child<ui::FlexGrid>(window, "MSFlexGrid1");
         QScrollBar* bar = grid->horizontalScrollBar();
@@ -173,12 +170,8 @@ private slots:
 
     void closeBoxDoesNothingAndThePanelWidensTheWindow() {
         test::TempDir dir;
-        AppState state;
-        ui::QueuedPrompter prompter;
-        ui::GuiContext context{state, prompter, {}};
-        registry::MenuWindow window(context);
-        window.startUp(dir.path());
-        window.show();
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
         QVERIFY(!window.close());
         QVERIFY(window.isVisible());
         const int narrow = window.width();

@@ -282,8 +282,7 @@ private slots:
 
     void pricesTheDemoSiteEndToEnd() {
         namespace fs = std::filesystem;
-        for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
-            fs::copy_file(entry.path(), fs::path(dir->path()) / entry.path().filename());
+        test::copyDemoFolder(*dir);
         registry::loadRegistry(*state);
         // The demo's ten-day site, selected as the main screen does.
         state->SiteRow = 3;

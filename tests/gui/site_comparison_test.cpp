@@ -34,8 +34,7 @@ private slots:
     void opensEachSiteOnItsCheapestMenu() {
         namespace fs = std::filesystem;
         test::TempDir dir;
-        for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
-            fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
+        test::copyDemoFolder(dir);
         AppState state;
         ui::QueuedPrompter prompter;
         ui::GuiContext context{state, prompter, {}};

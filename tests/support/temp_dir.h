@@ -2,6 +2,7 @@
 // A fresh folder under the system's temporary folder, removed with everything in it at the end
 // of the test. path() ends in the separator, like the program's working folder.
 
+#include <filesystem>
 #include <string>
 
 namespace wattorio::test {
@@ -25,5 +26,14 @@ private:
 
 // Bytes of a file anywhere (empty when missing).
 std::string readAll(const std::string& path);
+
+#ifdef WATTORIO_SOURCE_DIR
+// Copies the shipped demo folder (three sites, the registry, the sample user menus) into `dir`.
+inline void copyDemoFolder(const TempDir& dir) {
+    namespace fs = std::filesystem;
+    for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
+        fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
+}
+#endif
 
 } // namespace wattorio::test
