@@ -5,10 +5,10 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ca-certificates file
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-    libxlsxwriter-dev zlib1g-dev fonts-noto-cjk qt6-translations-l10n
+    libxlsxwriter-dev zlib1g-dev nlohmann-json3-dev fonts-noto-cjk qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    python3 python3-openpyxl
+    python3 python3-openpyxl poppler-utils
 )
 if [ "${1:-}" = "--gui" ]; then
     packages+=(xdg-utils)
