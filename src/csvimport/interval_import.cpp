@@ -217,6 +217,16 @@ Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::s
         }
     }
     s.rejected = s.invalidValues + s.outsideSpan + s.conflictingDuplicates;
+    result.intervals.reserve(intervals.size());
+    for (const auto& [key, e] : intervals)
+        if (!e.conflict)
+            result.intervals.push_back({static_cast<std::int32_t>(key / 1440),
+                                        static_cast<std::int16_t>(key % 1440),
+                                        static_cast<std::int16_t>(step), e.kwh, 0});
+    std::sort(result.intervals.begin(), result.intervals.end(),
+              [](const IntervalValue& a, const IntervalValue& b) {
+                  return a.date != b.date ? a.date < b.date : a.start < b.start;
+              });
 
     // Hours, and the monthly maximum demand.
     struct Hour {

@@ -63,6 +63,10 @@ struct IntervalSummary {
 struct IntervalImport {
     std::vector<PlacedHour> hours;
     IntervalSummary summary;
+    // Every interval read and kept (an interval read twice with the same value once; refused and
+    // conflicting ones left out), sorted by date and start; kWh as in the file, before any
+    // multiplier. Each carries its length in `minutes` (also `summary.intervalMinutes`).
+    std::vector<IntervalValue> intervals;
 };
 
 // Progress: (files read, files in all).

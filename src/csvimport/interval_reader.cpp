@@ -494,7 +494,8 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
             out.rejected.push_back({line, std::string(field.substr(0, 40)), RejectReason::Negative});
             return;
         }
-        out.values.push_back({date, static_cast<std::int16_t>(start), v / divisor, line});
+        out.values.push_back({date, static_cast<std::int16_t>(start),
+                              static_cast<std::int16_t>(out.intervalMinutes), v / divisor, line});
     };
 
     if (out.layout == IntervalLayout::PerDay) {

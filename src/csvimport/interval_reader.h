@@ -45,10 +45,11 @@ bool parseDateTime(std::string_view text, int& year, int& month, int& day, int& 
 int parseTime(std::string_view text);
 
 struct IntervalValue {
-    std::int32_t date = 0;  // day number of the interval's start
-    std::int16_t start = 0; // minutes since midnight of the interval's start
-    double kwh = 0;         // the value converted to kWh
-    std::uint32_t line = 0; // file line (from 1)
+    std::int32_t date = 0;     // day number of the interval's start
+    std::int16_t start = 0;    // minutes since midnight of the interval's start
+    std::int16_t minutes = 30; // the interval's length: 15, 30 or 60
+    double kwh = 0;            // the value converted to kWh
+    std::uint32_t line = 0;    // file line (from 1)
 };
 
 enum class RejectReason { NotFinite, Negative, NotANumber };
