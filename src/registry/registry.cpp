@@ -107,12 +107,9 @@ void keepCopy(LoadReport& report, const std::string& path) {
     report.saveBlocked = true;
 }
 
-// Reads the records of Mt_Menu.dat line by line. A record is nine good lines, the first a serial
-// not used before. After a bad record reading goes on at the next line that starts a record the
-// way the program writes them (a blank before the digits), so one damaged byte costs one site.
-// (A record whose other fields look like such a start, as a name " 12" would, is set aside too:
-// the copy keeps it, and nothing is registered out of step.)
-int readRecords(const std::string& text, AppState& state, int& setAside, bool& incomplete) {
+// The field lines of Mt_Menu.dat (nothing for a line that is no field); blank lines and an
+// end-of-file mark are no lines at all.
+std::vector<std::optional<std::string>> fieldLines(const std::string& text) {
     std::vector<std::optional<std::string>> lines;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -122,45 +119,141 @@ int readRecords(const std::string& text, AppState& state, int& setAside, bool& i
         std::string_view line(text.data() + start, end - start);
         start = end + 1;
         if (line.find_first_not_of(" \t\r\x1A") == std::string_view::npos)
-            continue; // blank lines and an end-of-file mark are no fields
+            continue;
         lines.push_back(lineField(line));
     }
-    auto startsRecord = [&](std::size_t i) {
-        return lines[i] && isSerial(*lines[i]) && (*lines[i])[0] == ' ';
-    };
-    std::vector<int> used;
-    int nextRow = 1;
-    std::size_t i = 0;
-    while (i < lines.size()) {
-        if (i + kSiteFields > lines.size()) {
-            incomplete = true;
-            break;
-        }
-        // A record that holds the start of the next one has lost a line.
-        bool good = lines[i] && isSerial(*lines[i]);
-        for (std::size_t c = 1; c < kSiteFields && good; ++c)
-            good = lines[i + c].has_value() && !startsRecord(i + c);
-        const int serial = good ? serialValue(*lines[i]) : 0;
-        good = good && std::find(used.begin(), used.end(), serial) == used.end();
-        if (!good) {
-            ++setAside;
-            do
-                ++i;
-            while (i < lines.size() && !startsRecord(i));
-            continue;
-        }
-        if (nextRow > kMaxSites) {
-            ++setAside;
-        } else {
-            used.push_back(serial);
-            for (int c = 0; c < kSiteFields; ++c)
-                state.SiteTable[nextRow][c] = std::move(*lines[i + static_cast<std::size_t>(c)]);
-            ++nextRow;
-        }
-        i += kSiteFields;
-    }
-    return nextRow;
+    return lines;
 }
+
+// Reads the records of Mt_Menu.dat. A record is nine lines, the first a serial not used before.
+// A whole file (its lines come in nines, every ninth one such a serial) is read by position, so
+// that a field that merely looks like a serial (a multiplier " 3", a name " 12") is just a field.
+// Only where that reading fails is the next record searched for, and only the records the damage
+// touches are set aside.
+class RecordReader {
+public:
+    explicit RecordReader(std::vector<std::optional<std::string>> lines)
+        : lines_(std::move(lines)), used_(kMaxSerial + 1) {}
+
+    int read(AppState& state, int& setAside, bool& incomplete) {
+        if (whole()) {
+            for (std::size_t i = 0; i < lines_.size(); i += kSiteFields)
+                take(i, state, setAside);
+            return nextRow_;
+        }
+        std::size_t i = 0;
+        std::optional<std::size_t> skippedFrom; // the first line of a damaged stretch
+        auto endSkip = [&](std::size_t upto) {
+            if (skippedFrom) // about one record per nine lines, at least one
+                setAside +=
+                    static_cast<int>(std::max<std::size_t>(1, (upto - *skippedFrom + 4) / kSiteFields));
+            skippedFrom.reset();
+        };
+        while (i < lines_.size()) {
+            if (!skippedFrom && i + kSiteFields > lines_.size()) {
+                incomplete = true;
+                break;
+            }
+            const std::optional<std::size_t> shifted = valid(i) ? betterStart(i) : std::nullopt;
+            if (valid(i) && !shifted) {
+                endSkip(i);
+                take(i, state, setAside);
+                i += kSiteFields;
+                continue;
+            }
+            if (!skippedFrom)
+                skippedFrom = i;
+            i = shifted ? *shifted : nextCandidate(i);
+        }
+        endSkip(lines_.size());
+        return nextRow_;
+    }
+
+private:
+    // How far ahead two readings of the same lines are compared: a few records settle it, and
+    // the work stays bounded whatever the file holds.
+    static constexpr int kLookAhead = 3;
+
+    bool serialAt(std::size_t i) const { return i < lines_.size() && lines_[i] && isSerial(*lines_[i]); }
+    // Where the program itself starts a record: a blank before the digits.
+    bool startsRecord(std::size_t i) const { return serialAt(i) && (*lines_[i])[0] == ' '; }
+
+    bool valid(std::size_t i) const {
+        if (i + kSiteFields > lines_.size() || !serialAt(i) ||
+            used_[static_cast<std::size_t>(serialValue(*lines_[i]))])
+            return false;
+        for (std::size_t c = 1; c < kSiteFields; ++c)
+            if (!lines_[i + c])
+                return false;
+        return true;
+    }
+
+    bool whole() const {
+        if (lines_.size() % kSiteFields != 0)
+            return false;
+        std::vector<bool> seen(kMaxSerial + 1);
+        for (std::size_t i = 0; i < lines_.size(); i += kSiteFields) {
+            if (!valid(i) || seen[static_cast<std::size_t>(serialValue(*lines_[i]))])
+                return false;
+            seen[static_cast<std::size_t>(serialValue(*lines_[i]))] = true;
+        }
+        return true;
+    }
+
+    // How well a reading by position from line i holds: records starting the program's way read
+    // in a row (up to the look-ahead), one more when it ends exactly at the end of the file.
+    int run(std::size_t i) const {
+        std::vector<int> serials;
+        for (int n = 0; n < kLookAhead; ++n, i += kSiteFields) {
+            if (i == lines_.size())
+                return n + 1;
+            if (!startsRecord(i) || !valid(i))
+                return n;
+            const int serial = serialValue(*lines_[i]);
+            if (std::find(serials.begin(), serials.end(), serial) != serials.end())
+                return n;
+            serials.push_back(serial);
+        }
+        return kLookAhead;
+    }
+
+    // A record at i whose own lines hold a start that reads on better than the line after it has
+    // lost a line to damage: reading goes on at that start instead. The start must be borne out by
+    // the record after it (or the end of the file), or a name " 12" before a damaged serial would
+    // pass for one.
+    std::optional<std::size_t> betterStart(std::size_t i) const {
+        std::optional<std::size_t> best;
+        int bestRun = std::max(run(i + kSiteFields), 1);
+        for (std::size_t k = i + 1; k < i + kSiteFields; ++k)
+            if (startsRecord(k) && run(k) > bestRun) {
+                best = k;
+                bestRun = run(k);
+            }
+        return best;
+    }
+
+    std::size_t nextCandidate(std::size_t i) const {
+        do
+            ++i;
+        while (i < lines_.size() && !(startsRecord(i) && valid(i)));
+        return i;
+    }
+
+    void take(std::size_t i, AppState& state, int& setAside) {
+        if (nextRow_ > kMaxSites) {
+            ++setAside;
+            return;
+        }
+        used_[static_cast<std::size_t>(serialValue(*lines_[i]))] = true;
+        for (int c = 0; c < kSiteFields; ++c)
+            state.SiteTable[nextRow_][c] = std::move(*lines_[i + static_cast<std::size_t>(c)]);
+        ++nextRow_;
+    }
+
+    std::vector<std::optional<std::string>> lines_;
+    std::vector<bool> used_;
+    int nextRow_ = 1;
+};
 
 } // namespace
 
@@ -280,7 +373,7 @@ Loaded loadRegistry(AppState& state) {
             }
             int setAside = 0;
             bool incomplete = false;
-            nextRow = readRecords(text, state, setAside, incomplete);
+            nextRow = RecordReader(fieldLines(text)).read(state, setAside, incomplete);
             if (incomplete) {
                 appendProblem(report, std::string(kRegistryFile) + " の最後の登録が途中で切れていました。");
                 menuDamaged = true;

@@ -495,3 +495,64 @@ TEST_F(RegistryTest, NewSerialsAreWholeNumbersThatNoFileUsesUpTo999999) {
     EXPECT_EQ(refused.text, serialsExhausted());
     EXPECT_EQ(form.nextSiteRow(), 6);
 }
+
+// A whole file is read by position: fields that look like serials are fields, and damage
+// elsewhere costs only the records it touches.
+TEST_F(RegistryTest, FieldsThatLookLikeSerialsAreReadAsFields) {
+    const std::vector<SiteRecord> sites = {
+        {" 1", "本社", " 3", "500", "90", "1", "高圧", "工場", ""},
+        {" 2", " 12", "1", "100", "85", "2", "", "", "Y2024"},
+        {" 3", "倉庫", "1", " 4", "90", "3", "特別高圧", "", ""},
+        {" 4", "支店", "1", "100", " 5", "1", "", "", ""},
+    };
+    auto bytes = [&](const std::vector<SiteRecord>& records) {
+        ListWriter w;
+        for (const SiteRecord& r : records)
+            for (const std::string& f : r)
+                w.writeString(f);
+        return *w.bytes();
+    };
+    auto without = [&](std::string b, const std::string& line) {
+        std::string sj;
+        toCp932(line, sj);
+        return b.erase(b.find(sj), sj.size());
+    };
+    const std::string whole = bytes(sites);
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> serials;
+    } cases[] = {
+        {"whole", whole, {" 1", " 2", " 3", " 4"}},
+        {"a line lost before a name \" 12\"", without(whole, "\"\"\r\n"), {" 2", " 3", " 4"}},
+        {"a line lost after it", without(whole, "\"倉庫\"\r\n"), {" 1", " 2", " 4"}},
+        {"a serial lost before a multiplier \" 3\"",
+         bytes({sites[1], {"x", "本社", " 3", "500", "90", "1", "", "", ""}, sites[2]}),
+         {" 2", " 3"}},
+    };
+    for (const auto& c : cases) {
+        test::TempDir d;
+        d.write(kRegistryFile, c.bytes);
+        d.write(kSerialFile, "5\r\n");
+        AppState s;
+        MenuForm f(s);
+        const std::optional<Message> m = f.startUp(d.path());
+        EXPECT_EQ(m.has_value(), c.bytes != whole) << c.what;
+        if (m) {
+            EXPECT_EQ(m->text.find("途中で切れていました"), std::string::npos) << c.what;
+        }
+        std::vector<std::string> serials;
+        for (int r = 1; r < f.nextSiteRow(); ++r) {
+            serials.push_back(s.SiteTable[r][0]);
+            const auto same = std::find_if(sites.begin(), sites.end(),
+                                           [&](const SiteRecord& x) { return x[0] == s.SiteTable[r][0]; });
+            ASSERT_NE(same, sites.end()) << c.what;
+            EXPECT_EQ(s.SiteTable[r], *same) << c.what;
+        }
+        EXPECT_EQ(serials, c.serials) << c.what;
+        if (c.bytes == whole) {
+            ASSERT_FALSE(f.Data_Save().has_value());
+            EXPECT_EQ(d.read(kRegistryFile), whole);
+        }
+    }
+}
