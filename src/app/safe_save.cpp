@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ constexpr std::string_view kTempAlphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ
 
 std::string reason(int error) {
     return std::strerror(error);
+}
+
+SaveCalls& saveCalls() {
+    static SaveCalls calls = systemSaveCalls();
+    return calls;
 }
 
 Error writeError(const std::string& path, int error) {
@@ -49,8 +55,10 @@ void syncFolder(const std::string& folder) {
 
 // Creates a new temporary next to `path` that no one else has opened (O_EXCL: a name that exists,
 // a link included, is never reused) and writes and flushes the bytes; the temporary's name, or an
-// error with nothing left behind.
-Result<std::string> writeTemporary(const std::string& path, std::string_view bytes) {
+// error with nothing left behind. `replaced` is the file the temporary will replace, if any: its
+// permission bits and group are kept, so that a file the user shut to others stays shut.
+Result<std::string> writeTemporary(const std::string& path, std::string_view bytes,
+                                   const struct stat* replaced) {
     static thread_local std::mt19937_64 random{std::random_device{}()};
     std::string temp;
     int fd = -1;
@@ -65,6 +73,16 @@ Result<std::string> writeTemporary(const std::string& path, std::string_view byt
     }
     if (fd < 0)
         return writeError(path, EEXIST);
+    if (replaced) {
+        // The group first: changing it may clear bits that the mode then sets again.
+        (void)!::fchown(fd, static_cast<uid_t>(-1), replaced->st_gid);
+        if (::fchmod(fd, replaced->st_mode & 0777) != 0) {
+            const int why = errno;
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return writeError(path, why);
+        }
+    }
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -80,13 +98,13 @@ Result<std::string> writeTemporary(const std::string& path, std::string_view byt
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
+    if (saveCalls().fsyncFile(fd) != 0) {
         const int why = errno;
         ::close(fd);
         ::unlink(temp.c_str());
         return writeError(path, why);
     }
-    if (::close(fd) != 0) {
+    if (saveCalls().closeFile(fd) != 0) {
         const int why = errno;
         ::unlink(temp.c_str());
         return writeError(path, why);
@@ -96,11 +114,12 @@ Result<std::string> writeTemporary(const std::string& path, std::string_view byt
 
 // The target must be a file or nothing: a folder (or anything else that is not a file or a
 // link) is not replaced. A link at the target is replaced by the new file; rename never writes
-// through it.
-Status checkTarget(const std::string& path) {
-    struct stat st {};
+// through it. `st` is the target's own status when it is a file.
+Status checkTarget(const std::string& path, struct stat& st, bool& isFile) {
+    isFile = false;
     if (::lstat(path.c_str(), &st) != 0)
         return errno == ENOENT ? Status::success() : Status(writeError(path, errno));
+    isFile = S_ISREG(st.st_mode);
     if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
         return Status::success();
     return Error{"ファイルに書き込めません: " + escapedForMessage(path) + "（通常のファイルではありません）"};
@@ -121,9 +140,11 @@ SaveSet::~SaveSet() {
 }
 
 Status SaveSet::add(const std::string& path, std::string_view bytes) {
-    if (Status s = checkTarget(path); !s)
+    struct stat target {};
+    bool isFile = false;
+    if (Status s = checkTarget(path, target, isFile); !s)
         return s;
-    Result<std::string> temp = writeTemporary(path, bytes);
+    Result<std::string> temp = writeTemporary(path, bytes, isFile ? &target : nullptr);
     if (!temp)
         return temp.error();
     pending_.push_back({path, std::move(*temp)});
@@ -134,7 +155,7 @@ Status SaveSet::commit() {
     std::vector<std::string> folders;
     while (!pending_.empty()) {
         const Pending& p = pending_.front();
-        if (std::rename(p.temp.c_str(), p.path.c_str()) != 0)
+        if (saveCalls().renameFile(p.temp.c_str(), p.path.c_str()) != 0)
             return writeError(p.path, errno); // the rest stays unrenamed and is removed
         const std::string folder = folderOf(p.path);
         if (std::find(folders.begin(), folders.end(), folder) == folders.end())
@@ -172,6 +193,16 @@ Result<std::string> readFileBytes(const std::string& path, const ReadOptions& op
     const std::string tooLarge = "ファイルが大きすぎます（" + limit + " を超えています）: " + shown;
     if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > options.maxBytes)
         return Error{tooLarge};
+    const auto sizeText = [](std::size_t n) {
+        return n >= 1024 * 1024 ? std::to_string(n / (1024 * 1024)) + " MB" : std::to_string(n / 1024) + " KB";
+    };
+    ReadBudget* const budget = options.budget;
+    const std::size_t budgetLeft = budget && budget->used < budget->maxBytes ? budget->maxBytes - budget->used : 0;
+    const std::string setTooLarge =
+        budget ? "読み込むファイルの合計が大きすぎます（全部で " + sizeText(budget->maxBytes) + " まで）: " + shown
+               : std::string();
+    if (budget && static_cast<std::uintmax_t>(st.st_size) > budgetLeft)
+        return Error{setTooLarge};
     std::string bytes;
     bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;
@@ -194,6 +225,11 @@ Result<std::string> readFileBytes(const std::string& path, const ReadOptions& op
     }
     if (got > options.maxBytes)
         return Error{tooLarge};
+    if (budget) {
+        if (got > budgetLeft)
+            return Error{setTooLarge};
+        budget->used += got;
+    }
     bytes.resize(got);
     return bytes;
 }
@@ -239,6 +275,9 @@ Result<std::string> keepDamagedCopy(const std::string& path) {
     const int fd = ::open(freeName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return fail(freeName + ": " + reason(errno));
+    // The copy is no more open to others than the file it keeps.
+    if (struct stat original {}; ::lstat(path.c_str(), &original) == 0 && S_ISREG(original.st_mode))
+        (void)!::fchmod(fd, original.st_mode & 0777);
     const char* p = bytes->data();
     std::size_t left = bytes->size();
     while (left > 0) {
@@ -263,15 +302,35 @@ Result<std::string> keepDamagedCopy(const std::string& path) {
 
 namespace wattorio {
 
+namespace {
+
+bool endsWith(std::string_view text, std::string_view tail) {
+    return text.size() > tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// The names the program saves into a working folder.
+bool isOwnFileName(std::string_view name) {
+    for (std::string_view fixed : {"W_Saihan.dat", "Mt_Menu.dat"})
+        if (name == fixed)
+            return true;
+    // A site's books and the files of a transfer set ("000004_Y.dat", "本社_Wattorio_M.dat"),
+    // user menus, dated meter data and invoices (".csv"), and the reports (".xlsx", ".pdf", ".png").
+    for (std::string_view tail :
+         {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat", "_Wattorio_M.dat", ".csv", ".xlsx", ".pdf", ".png"})
+        if (endsWith(name, tail))
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool isSaveTemporary(std::string_view fileName) {
-    // Earlier versions used up to six decimal digits after the mark.
     const std::size_t mark = fileName.rfind(kTempMark);
-    if (mark == std::string_view::npos || mark == 0)
+    if (mark == std::string_view::npos)
         return false;
     const std::string_view tail = fileName.substr(mark + kTempMark.size());
-    if (tail.empty() || tail.size() > kTempRandomChars)
-        return false;
-    return tail.find_first_not_of(kTempAlphabet) == std::string_view::npos;
+    return tail.size() == kTempRandomChars && tail.find_first_not_of(kTempAlphabet) == std::string_view::npos &&
+           isOwnFileName(fileName.substr(0, mark));
 }
 
 int removeStaleTemporaries(const std::string& folder) {
@@ -291,6 +350,14 @@ int removeStaleTemporaries(const std::string& folder) {
             ++removed;
     }
     return removed;
+}
+
+SaveCalls systemSaveCalls() {
+    return {::fsync, ::close, ::rename};
+}
+
+SaveCalls replaceSaveCallsForTesting(const SaveCalls& calls) {
+    return std::exchange(saveCalls(), calls);
 }
 
 } // namespace wattorio
