@@ -1,11 +1,14 @@
 #include "csvimport/interval_import.h"
 
 #include "app/numtext.h"
+#include "app/safe_save.h"
+#include "app/text_escape.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <unordered_map>
 
@@ -24,8 +27,9 @@ std::string dateText(std::int32_t date) {
     return buf;
 }
 
+// A file's name as shown: its last part, with control bytes escaped.
 std::string baseName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return escapedForMessage(std::filesystem::path(path).filename().string());
 }
 
 const char* reasonText(RejectReason r) {
@@ -34,6 +38,10 @@ const char* reasonText(RejectReason r) {
         return "数値でない値（無限大・非数）";
     case RejectReason::Negative:
         return "負の値";
+    case RejectReason::OddTime:
+        return "区間に合わない時刻";
+    case RejectReason::FieldCount:
+        return "列の数が違う行";
     case RejectReason::NotANumber:
         break;
     }
@@ -115,36 +123,93 @@ struct Entry {
     bool conflict = false;
 };
 
-} // namespace
+// Where the bytes of file i come from: memory, or the program's one file read (`holder` keeps
+// them while they are read). Either counts them against the set's budget; an error stops the
+// import.
+using FileSource =
+    std::function<Result<std::string_view>(std::size_t, std::string& holder, ReadBudget& budget)>;
 
-Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::string, std::string>>& files,
-                                              const IntervalImportOptions& options) {
+bool sameQuestion(const IntervalQuestion& a, const IntervalQuestion& b) {
+    if (a.column != b.column || a.unit != b.unit || a.candidates.size() != b.candidates.size())
+        return false;
+    for (std::size_t i = 0; i < a.candidates.size(); ++i)
+        if (a.candidates[i].column != b.candidates[i].column ||
+            a.candidates[i].heading != b.candidates[i].heading)
+            return false;
+    return true;
+}
+
+std::size_t lineCount(std::string_view bytes) {
+    std::size_t n = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++n) {
+        const void* nl = std::memchr(bytes.data() + at, '\n', bytes.size() - at);
+        if (!nl)
+            return n + 1;
+        at = static_cast<std::size_t>(static_cast<const char*>(nl) - bytes.data()) + 1;
+    }
+    return n;
+}
+
+Result<IntervalImport> importSet(const std::vector<std::string>& names, const FileSource& source,
+                                 const IntervalImportOptions& options, const IntervalProgress& progress) {
     IntervalImport result;
     IntervalSummary& s = result.summary;
     s.valuesAreReadings = options.valuesAreReadings;
     s.multiplier = options.multiplier;
-    if (files.empty())
+    if (names.empty())
         return Error{"読み込むファイルがありません。"};
     if (!options.valuesAreReadings && !(options.multiplier > 0 && std::isfinite(options.multiplier)))
         return Error{"電力データ倍率が正しくありません。"};
 
+    // One file at a time: its bytes are let go once its values are read, and the set's bounds
+    // are checked before a file is read further.
     std::vector<IntervalFile> read;
-    read.reserve(files.size());
-    for (const auto& [name, bytes] : files) {
-        Result<IntervalFile> f = readIntervalData(bytes, options.read);
+    read.reserve(names.size());
+    std::vector<IntervalQuestion> accepted;
+    std::size_t linesLeft = options.maxSetLines;
+    ReadBudget budget{options.maxSetBytes, 0};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = baseName(names[i]);
+        std::string holder;
+        Result<std::string_view> bytes = source(i, holder, budget);
+        if (!bytes)
+            return bytes.error();
+        const std::size_t lines = lineCount(*bytes);
+        if (lines > linesLeft)
+            return Error{"読み込むファイルの行が多すぎます（全部で " + std::to_string(options.maxSetLines) +
+                         " 行まで）: " + name};
+        linesLeft -= lines;
+        IntervalReadOptions ro = options.read;
+        ro.maxLines = lines;
+        Result<IntervalFile> f = readIntervalData(*bytes, ro);
         if (!f)
-            return Error{baseName(name) + ": " + f.error().message};
+            return Error{name + ": " + f.error().message};
+        if (f->columnOpen || f->unitOpen) {
+            IntervalQuestion q{names[i], f->columnOpen, f->unitOpen, f->candidates};
+            const bool known = std::any_of(accepted.begin(), accepted.end(),
+                                           [&](const IntervalQuestion& a) { return sameQuestion(a, q); });
+            if (!known) {
+                if (!options.ask)
+                    return Error{questionText(q)};
+                if (!options.ask(q))
+                    return Error{name + ": 読み込みを取り消しました。"};
+                accepted.push_back(std::move(q));
+            }
+        }
+        f->candidates.clear();
+        f->candidates.shrink_to_fit();
         read.push_back(std::move(*f));
-        s.files.push_back(name);
+        s.files.push_back(names[i]);
+        if (progress)
+            progress(static_cast<int>(i + 1), static_cast<int>(names.size()));
     }
     const int step = read.front().intervalMinutes;
     bool starts = false, ends = false;
     std::string unit = unitName(read.front().unit);
     for (std::size_t i = 0; i < read.size(); ++i) {
         if (read[i].intervalMinutes != step)
-            return Error{baseName(files[i].first) + ": 時刻の間隔（" +
-                         std::to_string(read[i].intervalMinutes) + " 分）が " + baseName(files[0].first) +
-                         "（" + std::to_string(step) + " 分）と違います。"};
+            return Error{baseName(names[i]) + ": 時刻の間隔（" + std::to_string(read[i].intervalMinutes) +
+                         " 分）が " + baseName(names[0]) + "（" + std::to_string(step) + " 分）と違います。"};
         (read[i].timesAreEnds ? ends : starts) = true;
         if (unit != unitName(read[i].unit))
             unit = "mixed";
@@ -154,13 +219,26 @@ Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::s
     s.unit = unit;
     const int perHour = 60 / step;
 
-    // Refused values of the files.
-    for (std::size_t i = 0; i < read.size(); ++i)
-        for (const RejectedValue& r : read[i].rejected) {
-            ++s.invalidValues;
-            note(s.rejectedNotes, baseName(files[i].first) + ":" + std::to_string(r.line) + " " +
-                                      reasonText(r.reason) + "「" + r.text + "」");
-        }
+    // The value column, once when every file used the same, else file by file.
+    std::vector<std::string> columns;
+    for (const IntervalFile& f : read)
+        columns.push_back(columnText(f.valueColumn, escapedForMessage(f.valueHeading)));
+    if (std::all_of(columns.begin(), columns.end(),
+                    [&](const std::string& c) { return c == columns.front(); }))
+        s.column = columns.front();
+    else
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            s.column += (i ? "、" : "") + baseName(names[i]) + " " + columns[i];
+
+    // Refused values and rows of the files.
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        s.invalidValues += read[i].rejectedCount;
+        s.fieldCountRows += read[i].fieldCountRows;
+        s.oddTimeRows += read[i].oddTimeRows;
+        for (const RejectedValue& r : read[i].rejected)
+            note(s.rejectedNotes, baseName(names[i]) + ":" + std::to_string(r.line) + " " +
+                                      reasonText(r.reason) + "「" + escapedForMessage(r.text) + "」");
+    }
 
     // The year's span: the one-year window from a date that holds the most values.
     std::vector<std::int32_t> dates;
@@ -191,7 +269,7 @@ Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::s
         for (const IntervalValue& v : read[i].values) {
             if (v.date < spanFrom || v.date >= spanTo) {
                 ++s.outsideSpan;
-                note(s.rejectedNotes, baseName(files[i].first) + ":" + std::to_string(v.line) + " " +
+                note(s.rejectedNotes, baseName(names[i]) + ":" + std::to_string(v.line) + " " +
                                           dateText(v.date) + " は 1 年の範囲（" + dateText(spanFrom) + "〜" +
                                           dateText(spanTo - 1) + "）の外");
                 continue;
@@ -211,7 +289,7 @@ Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::s
                 ++s.conflictingDuplicates;
                 char hm[16];
                 std::snprintf(hm, sizeof hm, "%02d:%02d", v.start / 60, v.start % 60);
-                note(s.rejectedNotes, baseName(files[i].first) + ":" + std::to_string(v.line) + " " +
+                note(s.rejectedNotes, baseName(names[i]) + ":" + std::to_string(v.line) + " " +
                                           dateText(v.date) + " " + hm + " が二度あり、値が違う");
             }
         }
@@ -294,31 +372,64 @@ Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::s
     return result;
 }
 
+} // namespace
+
+Result<IntervalImport> readIntervalImportData(const std::vector<std::pair<std::string, std::string>>& files,
+                                              const IntervalImportOptions& options) {
+    std::vector<std::string> names;
+    names.reserve(files.size());
+    for (const auto& f : files)
+        names.push_back(f.first);
+    return importSet(names,
+                     [&](std::size_t i, std::string&, ReadBudget& budget) -> Result<std::string_view> {
+                         const std::string& bytes = files[i].second;
+                         if (bytes.size() > budget.maxBytes - budget.used)
+                             return Error{"読み込むファイルの合計が大きすぎます（全部で " +
+                                          std::to_string(budget.maxBytes >> 20) +
+                                          " MB まで）: " + baseName(files[i].first)};
+                         budget.used += bytes.size();
+                         return std::string_view(bytes);
+                     },
+                     options, {});
+}
+
 Result<IntervalImport> readIntervalImport(const std::vector<std::string>& paths,
                                           const IntervalImportOptions& options,
                                           const IntervalProgress& progress) {
-    std::vector<std::pair<std::string, std::string>> files;
-    files.reserve(paths.size());
-    const int total = static_cast<int>(paths.size());
-    for (const std::string& path : paths) {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(path, ec);
-        if (ec || !std::filesystem::is_regular_file(path, ec))
-            return Error{path + " を開けません。"};
-        if (size > kMaxIntervalFileBytes)
-            return Error{path + " は大きすぎます（" + std::to_string(kMaxIntervalFileBytes >> 20) +
-                         " MB まで）。"};
-        std::FILE* in = std::fopen(path.c_str(), "rb");
-        if (!in)
-            return Error{path + " を開けません。"};
-        std::string bytes(static_cast<std::size_t>(size), '\0');
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
-        std::fclose(in);
-        files.emplace_back(path, std::move(bytes));
-        if (progress)
-            progress(static_cast<int>(files.size()), total);
+    return importSet(
+        paths,
+        [&](std::size_t i, std::string& holder, ReadBudget& budget) -> Result<std::string_view> {
+            ReadOptions ro;
+            ro.maxBytes = kMaxIntervalFileBytes;
+            ro.budget = &budget;
+            Result<std::string> bytes = readFileBytes(paths[i], ro);
+            if (!bytes)
+                return bytes.error();
+            holder = std::move(*bytes);
+            return std::string_view(holder);
+        },
+        options, progress);
+}
+
+std::string questionText(const IntervalQuestion& q) {
+    std::string t = baseName(q.file) + ": ";
+    if (q.column)
+        t += "値の列を決められません（数値の列が複数あり、見出しで区別できません）。";
+    if (q.unit && !q.candidates.empty())
+        t += columnText(q.candidates.front().column, escapedForMessage(q.candidates.front().heading)) +
+             "の単位が見出しからわかりません（ほかの行に単位があります）。";
+    t += "\n候補:";
+    for (const ColumnCandidate& c : q.candidates) {
+        t += "\n　" + columnText(c.column, escapedForMessage(c.heading));
+        if (c.unit)
+            t += std::string("（") + unitName(*c.unit) + "）";
+        if (!c.firstValues.empty()) {
+            t += "　最初の値 ";
+            for (std::size_t i = 0; i < c.firstValues.size(); ++i)
+                t += (i ? ", " : "") + escapedForMessage(c.firstValues[i]);
+        }
     }
-    return readIntervalImportData(files, options);
+    return t;
 }
 
 std::vector<yearbook::YearBookForm::HourCell> bookCells(const IntervalImport& import) {
@@ -351,6 +462,9 @@ std::string summaryJson(const IntervalSummary& s) {
     j += ", \"feb29_left_out\": " + std::to_string(s.feb29LeftOut);
     j += ", \"duplicates\": " + std::to_string(s.duplicates);
     j += ", \"rejected\": " + std::to_string(s.rejected);
+    j += ", \"field_count_rows\": " + std::to_string(s.fieldCountRows);
+    j += ", \"odd_time_rows\": " + std::to_string(s.oddTimeRows);
+    j += ", \"value_column\": " + jsonText(s.column);
     j += ", \"monthly_max_demand_kw\": [null";
     for (int m = 1; m <= 12; ++m) {
         const auto& v = s.monthlyMaxDemandKw[static_cast<std::size_t>(m)];
@@ -372,6 +486,8 @@ std::vector<std::string> summaryLines(const IntervalSummary& s, double contractK
                    : s.timesAre == "mixed" ? "ファイルにより始まり・終わり"
                                            : "区間の始まり") +
                   "として読みました（単位 " + s.unit + "）。");
+    if (!s.column.empty())
+        out.push_back("値の列 " + s.column);
     if (!s.firstDate.empty())
         out.push_back("期間 " + s.firstDate + " 〜 " + s.lastDate);
     out.push_back("書き込んだ時間 " + std::to_string(s.hoursPlaced) + "、欠けた時間 " +
@@ -389,14 +505,17 @@ std::vector<std::string> summaryLines(const IntervalSummary& s, double contractK
                       " 時間は年間データに行がないため読み込みませんでした。");
     if (s.duplicates > 0)
         out.push_back("同じ値で二度あった区間 " + std::to_string(s.duplicates) + "（一度だけ読みました）");
-    if (s.rejected > 0) {
+    if (s.fieldCountRows > 0)
+        out.push_back("列の数が違う行 " + std::to_string(s.fieldCountRows) + "（読み込みませんでした）");
+    if (s.oddTimeRows > 0)
+        out.push_back("時刻が区間に合わない行 " + std::to_string(s.oddTimeRows) + "（読み込みませんでした）");
+    if (s.rejected > 0)
         out.push_back("読み込まなかった値 " + std::to_string(s.rejected) + "（範囲外の日付 " +
                       std::to_string(s.outsideSpan) + "、値の違う重複 " +
                       std::to_string(s.conflictingDuplicates) + "、不正な値 " +
                       std::to_string(s.invalidValues) + "）");
-        for (const std::string& n : s.rejectedNotes)
-            out.push_back("　" + n);
-    }
+    for (const std::string& n : s.rejectedNotes)
+        out.push_back("　" + n);
     out.push_back(s.valuesAreReadings
                       ? "値は指示数としてそのまま書き込みました。"
                       : "kWh を電力データ倍率 " + numberText(s.multiplier) + " で割って書き込みました。");

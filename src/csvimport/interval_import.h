@@ -21,8 +21,29 @@
 
 namespace wattorio::csvimport {
 
+// A file that leaves its value column or its unit open, with the columns that could hold the
+// values; the first candidate is the one read (in kWh when the unit is open).
+struct IntervalQuestion {
+    std::string file;
+    bool column = false;
+    bool unit = false;
+    std::vector<ColumnCandidate> candidates;
+};
+// True: take the file as read; false: stop the import.
+using IntervalAsk = std::function<bool(const IntervalQuestion&)>;
+
+// The question for the user: the file, what is open and the candidates with their headings and
+// first values.
+std::string questionText(const IntervalQuestion& question);
+
 struct IntervalImportOptions {
     IntervalReadOptions read;
+    // Asked for each file that leaves the column or the unit open; without it such a file stops
+    // the import with the question as the error.
+    IntervalAsk ask;
+    // The whole set: bytes and lines of all files together.
+    std::size_t maxSetBytes = kMaxIntervalSetBytes;
+    std::size_t maxSetLines = kMaxIntervalSetLines;
     // Values of the book are meter readings: kWh are divided by the site's multiplier, unless the
     // file already holds readings.
     bool valuesAreReadings = false;
@@ -50,6 +71,9 @@ struct IntervalSummary {
     long outsideSpan = 0;
     long conflictingDuplicates = 0;
     long invalidValues = 0;
+    long fieldCountRows = 0; // rows with another number of fields than the file's others
+    long oddTimeRows = 0;    // rows whose time fits no interval of the file
+    std::string column; // the value column: 3列目「使用電力量(kWh)」 (per file when they differ)
     std::vector<std::string> rejectedNotes;    // the first few, "file:line reason"
     std::vector<std::string> missingHourNotes; // the first few, "M月D日 H時"
     // Largest interval's average kW per month (index 1..12), and when ("D日 HH:MM", interval start).

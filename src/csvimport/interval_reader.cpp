@@ -1,20 +1,20 @@
 #include "csvimport/interval_reader.h"
 
+#include "app/safe_save.h"
 #include "app/sjis.h"
+#include "app/text_escape.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace wattorio::csvimport {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 bool isLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -181,10 +181,25 @@ std::optional<EnergyUnit> unitIn(std::string_view text) {
     return std::nullopt;
 }
 
-struct Line {
-    std::size_t number;
-    std::string_view text;
-};
+// Japanese names of what a column holds: energy (kWh) or demand (kW).
+std::optional<EnergyUnit> unitOfHeading(std::string_view heading) {
+    if (std::optional<EnergyUnit> u = unitIn(heading))
+        return u;
+    if (heading.find("電力量") != std::string_view::npos)
+        return EnergyUnit::KWh;
+    if (heading.find("デマンド") != std::string_view::npos || heading.find("電力") != std::string_view::npos)
+        return EnergyUnit::KW;
+    return std::nullopt;
+}
+
+// A heading that says the column holds something else than energy or demand.
+bool notEnergyHeading(std::string_view heading) {
+    const std::string t = foldedLower(heading);
+    for (std::string_view word : {"kvar", "無効", "力率", "電圧", "電流", "温度", "気温", "%", "％"})
+        if (t.find(word) != std::string::npos)
+            return true;
+    return false;
+}
 
 // Where the date of a row stands: the first of the first four fields that holds one.
 int dateFieldOf(const std::vector<std::string>& f) {
@@ -193,6 +208,16 @@ int dateFieldOf(const std::vector<std::string>& f) {
         if (parseDateTime(f[i], y, m, d, t))
             return static_cast<int>(i);
     return -1;
+}
+
+std::string lineError(std::size_t line, const std::string& what) {
+    return std::to_string(line) + " 行目" + what;
+}
+
+std::string hmText(int minutes) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%d:%02d", minutes / 60, minutes % 60);
+    return b;
 }
 
 } // namespace
@@ -270,7 +295,7 @@ bool parseDateTime(std::string_view s, int& y, int& m, int& d, int& minutes) {
         m = toInt(ms);
         d = toInt(ds);
     }
-    if (y < 1900 || y > 2200 || m < 1 || m > 12 || d < 1 || d > monthLength(y, m))
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > monthLength(y, m))
         return false;
     if (!time.empty()) {
         minutes = parseTime(time);
@@ -280,41 +305,11 @@ bool parseDateTime(std::string_view s, int& y, int& m, int& d, int& minutes) {
     return true;
 }
 
-// Up to two days of dated rows from the first one, each as its fields with the row's time of day
-// in minutes appended last; for telling value columns from columns that repeat the time.
-// The time of day (minutes) of a row of one interval a line, with its date in y, m, d; -1 for a
-// line without both (a heading, a total or a note).
-static int rowTime(const std::vector<std::string>& f, int dateField, int timeField, int& y, int& m, int& d) {
-    int t = -1;
-    if (static_cast<std::size_t>(dateField) >= f.size() ||
-        !parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t))
-        return -1;
-    if (timeField >= 0)
-        t = static_cast<std::size_t>(timeField) < f.size() ? parseTime(f[static_cast<std::size_t>(timeField)])
-                                                           : -1;
-    return t;
-}
-
-static std::vector<std::vector<std::string>> sampleRows(const std::vector<Line>& lines, std::size_t first,
-                                                        char sep, int dateField, int timeField) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> f;
-    for (std::size_t i = first; i < lines.size() && rows.size() < 96; ++i) {
-        int y, m, d;
-        if (!splitFields(lines[i].text, sep, f))
-            continue;
-        const int t = rowTime(f, dateField, timeField, y, m, d);
-        if (t < 0)
-            continue;
-        f.push_back(std::to_string(t));
-        rows.push_back(f);
-    }
-    return rows;
-}
+namespace {
 
 // True when field k of every sampled row is the row's hour of day (decimal or whole) or its
 // interval number of the day (from 0 or from 1), and the rows cover more than one time.
-static bool isTimeEcho(const std::vector<std::vector<std::string>>& rows, std::size_t k) {
+bool isTimeEcho(const std::vector<std::vector<std::string>>& rows, std::size_t k) {
     if (rows.size() < 4)
         return false;
     const auto minutesOf = [](const std::vector<std::string>& r) { return std::stoi(r.back()); };
@@ -341,97 +336,244 @@ static bool isTimeEcho(const std::vector<std::vector<std::string>>& rows, std::s
            echoes([&](int t) { return static_cast<double>(t / step + 1); });
 }
 
+constexpr std::size_t kMaxRejectedKept = 20;
+constexpr std::size_t kMaxHeadingLines = 20;
+constexpr std::size_t kFirstValuesShown = 3;
+
+// The lines of a text one after another, without keeping them.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : text_(text) {}
+    bool next(std::string_view& line) {
+        if (pos_ >= text_.size())
+            return false;
+        const void* nl = std::memchr(text_.data() + pos_, '\n', text_.size() - pos_);
+        const std::size_t end =
+            nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text_.data()) : text_.size();
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        ++number_;
+        return true;
+    }
+    std::size_t number() const { return number_; } // of the line last given, from 1
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t number_ = 0;
+};
+
+// One dated row of one interval a line, as placed: the value already parsed.
+struct Row {
+    std::int32_t date;
+    std::int16_t minutes;
+    std::uint8_t kind; // NumberKind
+    double value;
+    std::uint32_t line;
+    std::uint32_t textAt; // index into the kept texts of refused values, or none
+};
+
+struct Column {
+    long numbers = 0;
+    std::vector<std::string> first; // the first few fields, as written
+};
+
+void reject(IntervalFile& out, std::uint32_t line, std::string_view text, RejectReason reason) {
+    if (reason != RejectReason::FieldCount && reason != RejectReason::OddTime)
+        ++out.rejectedCount;
+    if (out.rejected.size() < kMaxRejectedKept)
+        out.rejected.push_back({line, std::string(text.substr(0, 40)), reason});
+}
+
+} // namespace
+
+std::string columnText(int column, const std::string& heading) {
+    return std::to_string(column) + "列目" + (heading.empty() ? std::string() : "「" + heading + "」");
+}
+
 Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalReadOptions& options) {
     if (bytes.size() > kMaxIntervalFileBytes)
         return Error{"ファイルが大きすぎます（" + std::to_string(kMaxIntervalFileBytes >> 20) +
                      " MB まで）。"};
-    std::string text;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        text.assign(bytes.substr(3));
-    else if (validUtf8(bytes))
-        text.assign(bytes);
-    else
-        text = fromCp932(bytes).text;
-
-    std::vector<Line> lines;
-    for (std::size_t start = 0, n = 1; start < text.size(); ++n) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (end - start > kMaxIntervalLineBytes)
-            return Error{std::to_string(n) + " 行目が長すぎます。"};
-        lines.push_back({n, std::string_view(text).substr(start, end - start)});
-        start = end + 1;
+    // The lines are counted and measured before anything else is read or kept.
+    {
+        std::size_t n = 0;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const void* nl = std::memchr(bytes.data() + at, '\n', bytes.size() - at);
+            const std::size_t end =
+                nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - bytes.data()) : bytes.size();
+            if (++n > options.maxLines)
+                return Error{"行が多すぎます（" + std::to_string(options.maxLines) + " 行まで）。"};
+            if (end - at > kMaxIntervalLineBytes + (at == 0 ? 3 : 0))
+                return Error{lineError(n, "が長すぎます。")};
+            at = end + 1;
+        }
     }
+    std::string decoded;
+    std::string_view text = bytes;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    else if (!validUtf8(bytes))
+        text = decoded = fromCp932(bytes).text;
 
-    // The first dated row fixes the separator, the date field and the layout.
+    // The first dated row fixes the separator, the date field and the layout; the lines before
+    // it are headings (the last few are kept).
     std::vector<std::string> f;
-    std::size_t first = lines.size();
+    LineCursor cursor(text);
+    std::string_view line;
+    std::vector<std::string_view> headings;
+    std::size_t firstLine = 0;
     char sep = ',';
     int dateField = -1;
-    for (std::size_t i = 0; i < lines.size() && first == lines.size(); ++i) {
+    std::vector<std::string> firstRow;
+    while (firstLine == 0 && cursor.next(line)) {
+        if (trim(line).empty())
+            continue;
         for (char s : {',', '\t', ';'}) {
-            if (s != ',' && lines[i].text.find(s) == std::string_view::npos)
+            if (s != ',' && line.find(s) == std::string_view::npos)
                 continue;
-            if (!splitFields(lines[i].text, s, f))
-                return Error{std::to_string(lines[i].number) + " 行目の項目が多すぎます。"};
+            if (!splitFields(line, s, f))
+                return Error{lineError(cursor.number(), "の項目が多すぎます。")};
             if ((dateField = dateFieldOf(f)) >= 0 && (f.size() > 1 || s == ',')) {
-                first = i;
+                firstLine = cursor.number();
                 sep = s;
+                firstRow = f;
                 break;
             }
         }
+        if (firstLine == 0) {
+            if (headings.size() == kMaxHeadingLines)
+                headings.erase(headings.begin());
+            headings.push_back(line);
+        }
     }
-    if (first == lines.size())
+    if (firstLine == 0)
         return Error{"日付のある行がありません。"};
 
     IntervalFile out;
-    // Headings: the unit and, for one row per day, the times of the columns.
-    std::optional<EnergyUnit> headingUnit;
-    std::vector<std::pair<int, int>> headingTimes; // field index -> (start, end)
-    int headingFirst = -1;
-    for (std::size_t i = 0; i < first; ++i) {
-        if (!headingUnit)
-            headingUnit = unitIn(lines[i].text);
-        if (!splitFields(lines[i].text, sep, f))
-            return Error{std::to_string(lines[i].number) + " 行目の項目が多すぎます。"};
-        std::vector<std::pair<int, int>> times;
-        int firstAt = -1;
-        for (std::size_t k = 0; k < f.size(); ++k) {
-            int s = -1, e = -1;
-            if (parseTimeHeading(f[k], s, e)) {
-                if (firstAt < 0)
-                    firstAt = static_cast<int>(k);
-                times.emplace_back(s, e);
-            }
-        }
-        if (times.size() >= 24) {
-            headingTimes = std::move(times);
-            headingFirst = firstAt;
-        }
-    }
-    out.unitFromHeading = !options.unit && headingUnit.has_value();
-    out.unit = options.unit ? *options.unit : headingUnit.value_or(EnergyUnit::KWh);
-
-    splitFields(lines[first].text, sep, f);
     int y, m, d, t;
-    parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t);
+    parseDateTime(firstRow[static_cast<std::size_t>(dateField)], y, m, d, t);
     int timeField = -1;
-    if (t < 0 && static_cast<std::size_t>(dateField + 1) < f.size() && parseTime(f[dateField + 1]) >= 0)
+    if (t < 0 && static_cast<std::size_t>(dateField + 1) < firstRow.size() &&
+        parseTime(firstRow[static_cast<std::size_t>(dateField) + 1]) >= 0)
         timeField = dateField + 1;
     out.layout = t >= 0 || timeField >= 0 ? IntervalLayout::PerInterval : IntervalLayout::PerDay;
-    const int afterDate = (timeField >= 0 ? timeField : dateField) + 1;
+    const std::size_t afterDate = static_cast<std::size_t>((timeField >= 0 ? timeField : dateField) + 1);
 
+    // Headings: the rows of as many fields as the first dated row give each column its heading
+    // (a field that starts with a digit is a value, such as 500kW in a note, not a heading); a
+    // title line of one field may name the unit of the whole table; a row of 24 or more times
+    // gives the times of the columns of a day row.
+    std::vector<std::string> columnHeading(firstRow.size());
+    std::optional<EnergyUnit> titleUnit;
+    bool unitElsewhere = false;
+    std::vector<std::pair<int, std::pair<int, int>>> headingTimes; // field index, (start, end)
+    for (std::string_view h : headings) {
+        if (!splitFields(h, sep, f))
+            return Error{"見出しの項目が多すぎます。"};
+        if (unitIn(h) || unitOfHeading(h))
+            unitElsewhere = true;
+        if (f.size() == 1 && std::none_of(h.begin(), h.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            if (std::optional<EnergyUnit> u = unitOfHeading(h))
+                titleUnit = u;
+        std::vector<std::pair<int, std::pair<int, int>>> times;
+        for (std::size_t k = 0; k < f.size(); ++k) {
+            int s = -1, e = -1;
+            if (parseTimeHeading(f[k], s, e))
+                times.push_back({static_cast<int>(k), {s, e}});
+        }
+        if (times.size() >= 24)
+            headingTimes = std::move(times);
+        if (f.size() != firstRow.size())
+            continue;
+        for (std::size_t k = 0; k < f.size(); ++k) {
+            int s, e;
+            if (f[k].empty() || (f[k][0] >= '0' && f[k][0] <= '9') || parseTimeHeading(f[k], s, e))
+                continue;
+            std::string& to = columnHeading[k];
+            to += (to.empty() ? "" : " ") + f[k];
+        }
+    }
+
+    // Every dated row: the commonest number of fields, and how often each column holds a number.
+    std::map<std::size_t, long> fieldCounts;
+    std::vector<Column> columns;
+    std::vector<std::vector<std::string>> sample; // the first rows, with their time appended
+    long dated = 0;
+    auto datedRow = [&](std::size_t lineNumber, int& minutes) -> Result<std::int32_t> {
+        minutes = -1;
+        if (static_cast<std::size_t>(dateField) >= f.size() ||
+            !parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t))
+            return std::int32_t{-1};
+        if (y < kFirstIntervalYear || y > kLastIntervalYear)
+            return Error{
+                lineError(lineNumber, "の日付「" + f[static_cast<std::size_t>(dateField)].substr(0, 40) +
+                                          "」は読み込めません（" + std::to_string(kFirstIntervalYear) +
+                                          "年から" + std::to_string(kLastIntervalYear) + "年まで）。")};
+        minutes = out.layout == IntervalLayout::PerDay ? 0
+                  : timeField >= 0                     ? (static_cast<std::size_t>(timeField) < f.size()
+                                                              ? parseTime(f[static_cast<std::size_t>(timeField)])
+                                                              : -1)
+                                                       : t;
+        return dayNumber(y, m, d);
+    };
+    {
+        LineCursor pass(text);
+        while (pass.next(line)) {
+            if (pass.number() < firstLine || trim(line).empty())
+                continue;
+            if (!splitFields(line, sep, f))
+                return Error{lineError(pass.number(), "の項目が多すぎます。")};
+            int minutes;
+            Result<std::int32_t> date = datedRow(pass.number(), minutes);
+            if (!date)
+                return date.error();
+            if (*date < 0 || minutes < 0)
+                continue;
+            ++dated;
+            ++fieldCounts[f.size()];
+            if (columns.size() < f.size())
+                columns.resize(f.size());
+            for (std::size_t k = afterDate; k < f.size(); ++k) {
+                double v;
+                if (parseNumber(f[k], v) == NumberKind::Number)
+                    ++columns[k].numbers;
+                if (columns[k].first.size() < kFirstValuesShown && !f[k].empty())
+                    columns[k].first.push_back(f[k].substr(0, 20));
+            }
+            if (sample.size() < 96 && out.layout == IntervalLayout::PerInterval) {
+                sample.push_back(f);
+                sample.back().push_back(std::to_string(minutes));
+            }
+        }
+    }
+    if (dated == 0)
+        return Error{"日付と時刻のある行がありません。"};
+    std::size_t commonFields = 0;
+    for (long best = 0; const auto& [n, count] : fieldCounts)
+        if (count > best) {
+            best = count;
+            commonFields = n;
+        }
+    columnHeading.resize(std::max(columnHeading.size(), commonFields));
+    columns.resize(std::max(columns.size(), commonFields));
+    const auto candidate = [&](int column) {
+        const auto k = static_cast<std::size_t>(column);
+        ColumnCandidate c{column + 1, columnHeading[k], unitOfHeading(columnHeading[k]), columns[k].first};
+        return c;
+    };
+
+    // The value column (of one interval a row) or the set of values (of one day a row).
     int perDay = 0;
     if (out.layout == IntervalLayout::PerInterval) {
         int col = options.column - 1;
+        if (col >= 0 && static_cast<std::size_t>(col) >= commonFields)
+            return Error{std::to_string(options.column) + "列目がありません（" +
+                         std::to_string(commonFields) + " 列のファイル）。"};
         if (col < 0) {
-            const std::vector<std::vector<std::string>> sample =
-                sampleRows(lines, first, sep, dateField, timeField);
-            double v;
             int echo = -1;
-            for (std::size_t k = static_cast<std::size_t>(afterDate); k < f.size() && col < 0; ++k) {
-                if (parseNumber(f[k], v) != NumberKind::Number)
+            for (std::size_t k = afterDate; k < commonFields; ++k) {
+                if (columns[k].numbers * 2 <= dated || notEnergyHeading(columnHeading[k]))
                     continue;
                 // A column that only repeats the time of its row (hour of day, interval number)
                 // is part of the date and time; the values follow it.
@@ -440,115 +582,184 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
                         echo = static_cast<int>(k);
                     continue;
                 }
-                col = static_cast<int>(k);
+                out.candidates.push_back(candidate(static_cast<int>(k)));
             }
-            if (col < 0)
-                col = echo;
-            if (col < 0)
-                return Error{std::to_string(lines[first].number) + " 行目に値の列が見つかりません。"};
+            if (out.candidates.empty() && echo >= 0)
+                out.candidates.push_back(candidate(echo));
+            if (out.candidates.empty())
+                return Error{"値の列が見つかりません（数値が大半の行にある列がありません）。"};
+            // Of several, the first whose heading names energy or demand; none named: open.
+            const auto named = std::find_if(out.candidates.begin(), out.candidates.end(),
+                                            [](const ColumnCandidate& c) { return c.unit.has_value(); });
+            if (out.candidates.size() > 1 && named == out.candidates.end())
+                out.columnOpen = true;
+            else if (named != out.candidates.end())
+                std::rotate(out.candidates.begin(), named, named + 1);
+            col = out.candidates.front().column - 1;
         }
         out.valueColumn = col + 1;
     } else {
-        int col = options.column - 1;
-        if (col < 0)
-            col = headingFirst >= 0 ? headingFirst : -1;
-        if (col < 0) {
-            double v;
-            for (std::size_t k = static_cast<std::size_t>(afterDate); k < f.size() && col < 0; ++k)
-                if (parseNumber(f[k], v) != NumberKind::Bad)
-                    col = static_cast<int>(k);
+        // The heading's times, split where they start again: one set of values each.
+        std::vector<std::pair<int, int>> sets; // first field index, count
+        for (std::size_t i = 0; i < headingTimes.size(); ++i) {
+            const bool again = i > 0 && headingTimes[i].second.second <= headingTimes[i - 1].second.second;
+            if (i == 0 || again || headingTimes[i].first != headingTimes[i - 1].first + 1)
+                sets.push_back({headingTimes[i].first, 0});
+            ++sets.back().second;
         }
-        const int available = col < 0 ? 0 : static_cast<int>(f.size()) - col;
-        const int named = static_cast<int>(headingTimes.size());
-        for (int n : {96, 48, 24})
-            if ((named >= 24 ? named == n : available >= n) && perDay == 0)
-                perDay = n;
+        std::erase_if(sets, [](const std::pair<int, int>& s) {
+            return s.second != 24 && s.second != 48 && s.second != 96;
+        });
+        int col = options.column - 1;
+        if (!sets.empty()) {
+            for (const auto& [first, count] : sets) {
+                ColumnCandidate c = candidate(first);
+                // A set's heading may stand over any of its columns.
+                for (int k = first; c.heading.empty() && k < first + count &&
+                                    static_cast<std::size_t>(k) < columnHeading.size();
+                     ++k)
+                    c.heading = columnHeading[static_cast<std::size_t>(k)];
+                c.unit = unitOfHeading(c.heading);
+                out.candidates.push_back(std::move(c));
+            }
+            if (col < 0) {
+                const auto named = std::find_if(out.candidates.begin(), out.candidates.end(),
+                                                [](const ColumnCandidate& c) { return c.unit.has_value(); });
+                if (out.candidates.size() > 1 && named == out.candidates.end())
+                    out.columnOpen = true;
+                else if (named != out.candidates.end())
+                    std::rotate(out.candidates.begin(), named, named + 1);
+                col = out.candidates.front().column - 1;
+            }
+            for (const auto& [first, count] : sets)
+                if (first == col)
+                    perDay = count;
+            if (perDay == 0) // a column chosen inside a set: as many values as the first set has
+                perDay = sets.front().second;
+        } else {
+            if (col < 0) {
+                double v;
+                for (std::size_t k = afterDate; k < firstRow.size() && col < 0; ++k)
+                    if (parseNumber(firstRow[k], v) != NumberKind::Bad)
+                        col = static_cast<int>(k);
+            }
+            const int available = col < 0 ? 0 : static_cast<int>(commonFields) - col;
+            for (int n : {96, 48, 24})
+                if (available >= n && perDay == 0)
+                    perDay = n;
+            if (col >= 0)
+                out.candidates.push_back(candidate(col));
+        }
         if (perDay == 0 || col < 0)
-            return Error{std::to_string(lines[first].number) +
-                         " 行目: 1 日の値が 24・48・96 個ではありません。"};
+            return Error{lineError(firstLine, ": 1 日の値が 24・48・96 個ではありません。")};
         out.valueColumn = col + 1;
         out.intervalMinutes = 1440 / perDay;
         // A heading of single times that starts at the first interval's end marks interval ends.
-        out.timesAreEnds = named >= 24 && headingTimes.front().first < 0 &&
-                           headingTimes.front().second == out.intervalMinutes;
+        for (std::size_t i = 0; i < headingTimes.size(); ++i)
+            if (headingTimes[i].first == col)
+                out.timesAreEnds =
+                    headingTimes[i].second.first < 0 && headingTimes[i].second.second == out.intervalMinutes;
     }
+    if (static_cast<std::size_t>(out.valueColumn - 1) < columnHeading.size())
+        out.valueHeading = columnHeading[static_cast<std::size_t>(out.valueColumn - 1)];
+    if (out.layout == IntervalLayout::PerDay && !out.candidates.empty() &&
+        out.candidates.front().column == out.valueColumn)
+        out.valueHeading = out.candidates.front().heading;
+
+    // The unit: as asked, else the value column's own heading, else a title line; open when some
+    // other line names one.
+    std::optional<EnergyUnit> headingUnit = unitOfHeading(out.valueHeading);
+    if (!headingUnit)
+        headingUnit = titleUnit;
+    out.unitFromHeading = !options.unit && headingUnit.has_value();
+    out.unit = options.unit ? *options.unit : headingUnit.value_or(EnergyUnit::KWh);
+    out.unitOpen = !options.unit && !headingUnit && unitElsewhere;
 
     const double divisor = out.unit == EnergyUnit::Wh ? 1000.0 : 1.0;
-    auto addValue = [&](std::int32_t date, int start, std::string_view field, std::uint32_t line) {
-        double v = 0;
-        switch (parseNumber(field, v)) {
+    auto addValue = [&](std::int32_t date, int start, NumberKind kind, double v, std::string_view field,
+                        std::uint32_t lineNo) {
+        switch (kind) {
         case NumberKind::Missing:
             ++out.missing;
             return;
         case NumberKind::Bad:
-            out.rejected.push_back({line, std::string(field.substr(0, 40)), RejectReason::NotANumber});
+            reject(out, lineNo, field, RejectReason::NotANumber);
             return;
         case NumberKind::Number:
             break;
         }
-        if (!std::isfinite(v)) {
-            out.rejected.push_back({line, std::string(field.substr(0, 40)), RejectReason::NotFinite});
-            return;
-        }
-        if (v < 0) {
-            out.rejected.push_back({line, std::string(field.substr(0, 40)), RejectReason::Negative});
-            return;
-        }
+        if (!std::isfinite(v))
+            return reject(out, lineNo, field, RejectReason::NotFinite);
+        if (v < 0)
+            return reject(out, lineNo, field, RejectReason::Negative);
         out.values.push_back({date, static_cast<std::int16_t>(start),
-                              static_cast<std::int16_t>(out.intervalMinutes), v / divisor, line});
+                              static_cast<std::int16_t>(out.intervalMinutes), v / divisor, lineNo});
     };
+    const double kwFactorPerDay = out.unit == EnergyUnit::KW ? out.intervalMinutes / 60.0 : 1.0;
 
-    if (out.layout == IntervalLayout::PerDay) {
-        for (std::size_t i = first; i < lines.size(); ++i) {
-            if (trim(lines[i].text).empty())
-                continue;
-            if (!splitFields(lines[i].text, sep, f))
-                return Error{std::to_string(lines[i].number) + " 行目の項目が多すぎます。"};
-            if (static_cast<std::size_t>(dateField) >= f.size() || !parseDateTime(f[dateField], y, m, d, t))
-                continue; // a total or note line
-            const std::int32_t date = dayNumber(y, m, d);
-            const auto line = static_cast<std::uint32_t>(lines[i].number);
+    LineCursor pass(text);
+    std::vector<Row> rows;
+    std::vector<std::string> texts; // refused fields of the rows, for the first few notes
+    while (pass.next(line)) {
+        if (pass.number() < firstLine || trim(line).empty())
+            continue;
+        splitFields(line, sep, f);
+        int minutes;
+        const std::int32_t date = *datedRow(pass.number(), minutes);
+        if (date < 0)
+            continue; // a total or note line
+        const auto lineNo = static_cast<std::uint32_t>(pass.number());
+        if (minutes < 0) {
+            const auto at = static_cast<std::size_t>(timeField >= 0 ? timeField : dateField);
+            ++out.oddTimeRows;
+            reject(out, lineNo, at < f.size() ? std::string_view(f[at]) : std::string_view(),
+                   RejectReason::OddTime);
+            continue;
+        }
+        if (f.size() != commonFields) {
+            ++out.fieldCountRows;
+            reject(out, lineNo, trim(line), RejectReason::FieldCount);
+            continue;
+        }
+        if (out.layout == IntervalLayout::PerDay) {
             for (int k = 0; k < perDay; ++k) {
-                const std::size_t at = static_cast<std::size_t>(out.valueColumn - 1 + k);
+                const auto at = static_cast<std::size_t>(out.valueColumn - 1 + k);
                 const std::string_view field = at < f.size() ? std::string_view(f[at]) : std::string_view();
-                addValue(date, k * out.intervalMinutes, field, line);
+                double v = 0;
+                const NumberKind kind = parseNumber(field, v);
+                addValue(date, k * out.intervalMinutes, kind, v * kwFactorPerDay, field, lineNo);
+            }
+            continue;
+        }
+        const auto at = static_cast<std::size_t>(out.valueColumn - 1);
+        const std::string_view field = at < f.size() ? std::string_view(f[at]) : std::string_view();
+        double v = 0;
+        const NumberKind kind = parseNumber(field, v);
+        std::uint32_t textAt = UINT32_MAX;
+        if (kind == NumberKind::Bad || (kind == NumberKind::Number && !(std::isfinite(v) && v >= 0))) {
+            if (texts.size() < kMaxRejectedKept) {
+                textAt = static_cast<std::uint32_t>(texts.size());
+                texts.emplace_back(field.substr(0, 40));
             }
         }
-        if (out.unit == EnergyUnit::KW)
-            for (IntervalValue& v : out.values)
-                v.kwh *= out.intervalMinutes / 60.0;
+        rows.push_back(
+            {date, static_cast<std::int16_t>(minutes), static_cast<std::uint8_t>(kind), v, lineNo, textAt});
+    }
+    out.lines = pass.number();
+    if (out.layout == IntervalLayout::PerDay)
         return out;
-    }
 
-    // One row per interval: the dates and times first, then the interval from the times.
-    struct Row {
-        std::int32_t date;
-        int minutes;
-        std::string value;
-        std::uint32_t line;
-    };
-    std::vector<Row> rows;
-    rows.reserve(lines.size() - first);
-    for (std::size_t i = first; i < lines.size(); ++i) {
-        if (trim(lines[i].text).empty())
-            continue;
-        if (!splitFields(lines[i].text, sep, f))
-            return Error{std::to_string(lines[i].number) + " 行目の項目が多すぎます。"};
-        t = rowTime(f, dateField, timeField, y, m, d);
-        if (t < 0)
-            continue;
-        const std::size_t at = static_cast<std::size_t>(out.valueColumn - 1);
-        rows.push_back({dayNumber(y, m, d), t, at < f.size() ? f[at] : std::string(),
-                        static_cast<std::uint32_t>(lines[i].number)});
-    }
+    // One row per interval: placed by date and time, in whatever order the file lists them.
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return a.date != b.date ? a.date < b.date : a.minutes < b.minutes;
+    });
     // The interval: the commonest step between consecutive times of one day.
     std::map<int, long> steps;
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].date == rows[i - 1].date && rows[i].minutes > rows[i - 1].minutes)
             ++steps[rows[i].minutes - rows[i - 1].minutes];
     int step = 0;
-    long best = 0;
-    for (auto [s, n] : steps)
+    for (long best = 0; auto [s, n] : steps)
         if (n > best) {
             best = n;
             step = s;
@@ -556,14 +767,35 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
     if (step != 15 && step != 30 && step != 60)
         return Error{"時刻の間隔が 15 分・30 分・60 分のいずれでもありません。"};
     out.intervalMinutes = step;
-    // Interval ends: a time of 24:00, or the file's first day starting at the first interval's end.
-    bool ends = std::any_of(rows.begin(), rows.end(), [](const Row& r) { return r.minutes == 1440; });
-    if (!ends && !rows.empty()) {
-        int firstDayMin = 1440;
-        for (const Row& r : rows)
-            if (r.date == rows.front().date)
-                firstDayMin = std::min(firstDayMin, r.minutes);
-        ends = firstDayMin == step;
+    // Starts or ends, by the days of the file: a day that runs to 24:00, or starts at the first
+    // interval's end without a 0:00, speaks for ends; one that has 0:00 or ends one interval
+    // before midnight speaks for starts. One odd row never moves the rest.
+    long endDays = 0, startDays = 0;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        bool zero = false, midnight = false;
+        int low = 1440, high = 0;
+        for (; j < rows.size() && rows[j].date == rows[i].date; ++j) {
+            zero = zero || rows[j].minutes == 0;
+            midnight = midnight || rows[j].minutes == 1440;
+            low = std::min<int>(low, rows[j].minutes);
+            high = std::max<int>(high, rows[j].minutes);
+        }
+        const bool ends = midnight || (!zero && low == step);
+        const bool starts = zero || (!midnight && high == 1440 - step);
+        endDays += ends && !starts;
+        startDays += starts && !ends;
+        i = j;
+    }
+    bool ends = endDays > startDays;
+    // Ends written as 0:00 of the next day: every day seems to start at 0:00, but the first day
+    // starts at the first interval's end and the last date holds only its 0:00.
+    if (!ends && rows.size() > 1 && rows.back().minutes == 0 &&
+        rows[rows.size() - 2].date != rows.back().date) {
+        int low = 1440;
+        for (std::size_t i = 0; i < rows.size() && rows[i].date == rows.front().date; ++i)
+            low = std::min<int>(low, rows[i].minutes);
+        ends = low == step;
     }
     out.timesAreEnds = ends;
     const double kwFactor = out.unit == EnergyUnit::KW ? step / 60.0 : 1.0;
@@ -576,35 +808,25 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
             start += 1440;
         }
         if (start % step != 0 || start >= 1440) {
-            out.rejected.push_back({r.line, r.value.substr(0, 40), RejectReason::NotANumber});
+            ++out.oddTimeRows;
+            reject(out, r.line, hmText(r.minutes), RejectReason::OddTime);
             continue;
         }
-        addValue(date, start, r.value, r.line);
+        const std::string_view field = r.textAt < texts.size() ? std::string_view(texts[r.textAt]) : "";
+        addValue(date, start, static_cast<NumberKind>(r.kind), r.value * kwFactor, field, r.line);
     }
-    if (kwFactor != 1.0)
-        for (IntervalValue& v : out.values)
-            v.kwh *= kwFactor;
     return out;
 }
 
 Result<IntervalFile> readIntervalFile(const std::string& path, const IntervalReadOptions& options) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec || !fs::is_regular_file(status))
-        return Error{path + " を開けません。"};
-    const auto size = fs::file_size(path, ec);
-    if (ec || size > kMaxIntervalFileBytes)
-        return Error{path + " は大きすぎます（" + std::to_string(kMaxIntervalFileBytes >> 20) +
-                     " MB まで）。"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Error{path + " を開けません。"};
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    Result<IntervalFile> file = readIntervalData(bytes, options);
+    ReadOptions read;
+    read.maxBytes = kMaxIntervalFileBytes;
+    Result<std::string> bytes = readFileBytes(path, read);
+    if (!bytes)
+        return bytes.error();
+    Result<IntervalFile> file = readIntervalData(*bytes, options);
     if (!file)
-        return Error{path + ": " + file.error().message};
+        return Error{escapedForMessage(path) + ": " + file.error().message};
     return file;
 }
 
