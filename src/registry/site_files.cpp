@@ -17,8 +17,8 @@ namespace wattorio::registry {
 
 namespace {
 
-constexpr std::array<const char*, 4> kDataSuffixes = {kYearSuffix, kTenDaySuffix, kGeneratorSuffix,
-                                                      kGeneratorResultSuffix};
+constexpr std::array<const char*, 6> kDataSuffixes = {kYearSuffix,   kTenDaySuffix,  kGeneratorSuffix,
+                                                      kGeneratorResultSuffix, kIntervalSuffix, kInvoiceSuffix};
 // A transfer record is nine short lines; anything much larger is not one.
 constexpr std::size_t kMaxRecordBytes = 64 * 1024;
 // The largest data file a transfer set may bring (a year book is about 100 kilobytes).
@@ -230,10 +230,11 @@ FileOpResult copySite(MenuForm& form) {
         return {Outcome::Refused, failure("物件の番号が正しくありません: " + source[0], "コピーエラー")};
     const std::string newStem = state.AppDir + siteStem(serialText(*serial));
 
-    // The book files and the generator settings travel with the copy; generator results do not.
+    // The book files, the meter data, the invoices and the generator settings travel with the
+    // copy; generator results do not.
     const std::string fromStem = state.AppDir + siteStem(source[0]);
     std::vector<Source> files;
-    for (const char* suffix : {kYearSuffix, kTenDaySuffix, kGeneratorSuffix}) {
+    for (const char* suffix : {kYearSuffix, kTenDaySuffix, kGeneratorSuffix, kIntervalSuffix, kInvoiceSuffix}) {
         Result<std::optional<std::string>> bytes = readIfPresent(fromStem + suffix);
         if (!bytes)
             return {Outcome::Failed,

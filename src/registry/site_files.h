@@ -4,7 +4,8 @@
 // and the small file panel of the main screen (drive, folder and file lists, new folder, delete).
 //
 // A transfer set of a site named N is N + "_Wattorio_M.dat" (the site's nine registry fields)
-// and byte copies of whichever of its "_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat" files exist.
+// and byte copies of whichever of its "_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat", "_Interval.csv"
+// and "_Invoice.csv" files exist.
 // A set comes from another installation and is not trusted: its name must be a plain file name,
 // its record exactly nine sane fields, and its data files are taken from its own folder only.
 
@@ -23,6 +24,9 @@ constexpr const char* kYearSuffix = "_Y.dat";
 constexpr const char* kTenDaySuffix = "_W.dat";
 constexpr const char* kGeneratorSuffix = "_Ag.dat";
 constexpr const char* kGeneratorResultSuffix = "_Ag_G.dat";
+// The site's dated meter data and its recorded invoices.
+constexpr const char* kIntervalSuffix = "_Interval.csv";
+constexpr const char* kInvoiceSuffix = "_Invoice.csv";
 // Appended to the name of a copied site: two blanks, an ideographic space, "(コピー)".
 constexpr const char* kCopySuffix = "  \u3000(コピー)";
 // The longest site name (in characters) a transfer set may carry.
@@ -50,9 +54,9 @@ std::string siteStem(const std::string& serial);
 std::string transferNameProblem(const std::string& name);
 
 // "コピー" (Command6): a new site with the next serial, named after the selected one with
-// "  　(コピー)", its "_Y.dat", "_W.dat" and "_Ag.dat" files copied ("_Ag_G.dat" is not). The
-// name field of the form is checked for ".". Files are written first and the registry after, so
-// a failure leaves nothing registered and no new file behind.
+// "  　(コピー)", its "_Y.dat", "_W.dat", "_Ag.dat", "_Interval.csv" and "_Invoice.csv" files
+// copied ("_Ag_G.dat" is not). The name field of the form is checked for ".". Files are written
+// first and the registry after, so a failure leaves nothing registered and no new file behind.
 FileOpResult copySite(MenuForm& form);
 
 // "書出し" (Command8): writes the selected site's transfer set into `folder` (ending in the

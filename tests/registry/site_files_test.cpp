@@ -458,6 +458,33 @@ TEST_F(SiteFilesTest, WrittenOutSetReadIntoAFreshFolderIsByteIdentical) {
     EXPECT_EQ(again.SaihanValue, 2);
 }
 
+// The meter data and the invoices belong to the site: a copy, a transfer set and 削　除 take them.
+TEST_F(SiteFilesTest, MeterDataAndInvoicesTravelWithTheSite) {
+    start({site(1, "本社"), site(3, "A")}, 7);
+    const char* suffixes[] = {kIntervalSuffix, kInvoiceSuffix};
+    for (const char* suffix : suffixes)
+        work.write(std::string("000003") + suffix, bookBytes(suffix));
+    select(2);
+    ASSERT_EQ(copySite(form).outcome, Outcome::Done);
+    select(2);
+    ASSERT_EQ(writeOut(form, other.path(), answers).outcome, Outcome::Done);
+    test::TempDir fresh;
+    AppState freshState;
+    MenuForm freshForm(freshState);
+    freshForm.startUp(fresh.path());
+    ASSERT_EQ(readIn(freshForm, other.path(), std::string("A") + kTransferSuffix, answers).outcome, Outcome::Done);
+    for (const char* suffix : suffixes) {
+        SCOPED_TRACE(suffix);
+        EXPECT_EQ(work.read(std::string("000007") + suffix), bookBytes(suffix));
+        EXPECT_EQ(other.read(std::string("A") + suffix), bookBytes(suffix));
+        EXPECT_EQ(fresh.read(std::string("000001") + suffix), bookBytes(suffix));
+    }
+    select(2);
+    EXPECT_FALSE(form.remove(answers).has_value());
+    for (const char* suffix : suffixes)
+        EXPECT_FALSE(work.exists(std::string("000003") + suffix)) << suffix;
+}
+
 // ---- new folder, delete ----
 
 TEST_F(SiteFilesTest, NewFolderIsQuietWhenItCannotBeMade) {
