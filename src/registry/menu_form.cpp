@@ -275,7 +275,8 @@ std::optional<Message> MenuForm::remove(Prompter& prompter) {
     // The site's files go by its own serial; the path of an open book is left alone.
     if (const std::string year = Fail_Name_Set(state_.AppDir, serial, 1); !year.empty()) {
         const std::string stem = year.substr(0, year.size() - 6);
-        for (const char* suffix : {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat"})
+        for (const char* suffix :
+             {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat", "_Interval.csv", "_Invoice.csv"})
             removeQuietly(stem + suffix);
     }
 
