@@ -81,7 +81,7 @@ std::string siteFiguresProblem(const SiteRecord& record) {
         const bool low = b.lowOpen ? v > b.low : v >= b.low;
         if (!std::isfinite(v) || !low || v > b.high)
             return std::string(b.name) + "「" + text + "」は " + std::string(b.range) +
-                   " の範囲にありません。";
+                   "の範囲にありません。";
     }
     return {};
 }
