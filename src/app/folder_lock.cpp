@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace wattorio {
@@ -30,7 +31,8 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     return *this;
 }
 
-Result<FolderLock> FolderLock::take(const std::string& folder) {
+Result<FolderLock> FolderLock::take(const std::string& folder, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     std::string dir = folder;
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
@@ -58,6 +60,11 @@ Result<FolderLock> FolderLock::take(const std::string& folder) {
         if (errno == EINTR)
             continue;
         const int why = errno;
+        // The holder is most often another command that ends in a moment: try again shortly.
+        if (why == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            continue;
+        }
         ::close(fd);
         if (why == EWOULDBLOCK)
             return Error{kFolderBusy};

@@ -6,6 +6,7 @@
 
 #include "app/result.h"
 
+#include <chrono>
 #include <string>
 
 namespace wattorio {
@@ -23,10 +24,13 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Takes the lock of `folder` without waiting. The error is kFolderBusy when another program
-    // (or another lock in this one) holds it, otherwise it says why the lock file cannot be used.
-    // On a read-only volume the result is a lock that is not held: nobody can write there.
-    static Result<FolderLock> take(const std::string& folder);
+    // Takes the lock of `folder`, waiting up to `wait` while another program holds it (a
+    // command-line writer waits for the one before it; the window program does not wait). The
+    // error is kFolderBusy when it is still held then (another lock in this program included),
+    // otherwise it says why the lock file cannot be used. On a read-only volume the result is a
+    // lock that is not held: nobody can write there.
+    static Result<FolderLock> take(const std::string& folder,
+                                   std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     bool held() const { return fd_ >= 0; }
 
     // Removes what a save cut short left in the folder: the temporaries of the crash-safe save

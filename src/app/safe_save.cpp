@@ -276,7 +276,7 @@ Result<std::string> keepDamagedCopy(const std::string& path) {
     if (fd < 0)
         return fail(freeName + ": " + reason(errno));
     // The copy is no more open to others than the file it keeps.
-    if (struct stat original {}; ::lstat(path.c_str(), &original) == 0 && S_ISREG(original.st_mode))
+    if (struct stat original{}; ::lstat(path.c_str(), &original) == 0 && S_ISREG(original.st_mode))
         (void)!::fchmod(fd, original.st_mode & 0777);
     const char* p = bytes->data();
     std::size_t left = bytes->size();
@@ -329,7 +329,8 @@ bool isSaveTemporary(std::string_view fileName) {
     if (mark == std::string_view::npos)
         return false;
     const std::string_view tail = fileName.substr(mark + kTempMark.size());
-    return tail.size() == kTempRandomChars && tail.find_first_not_of(kTempAlphabet) == std::string_view::npos &&
+    return tail.size() == kTempRandomChars &&
+           tail.find_first_not_of(kTempAlphabet) == std::string_view::npos &&
            isOwnFileName(fileName.substr(0, mark));
 }
 

@@ -38,7 +38,7 @@ const std::map<std::string, CommandInfo>& commands() {
 }
 
 bool lockWorkingFolder(CliContext& context) {
-    Result<FolderLock> lock = FolderLock::take(context.state.AppDir);
+    Result<FolderLock> lock = FolderLock::take(context.state.AppDir, context.lockWait);
     if (!lock) {
         context.err << lock.error().message << "\n";
         return false;

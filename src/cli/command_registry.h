@@ -6,6 +6,7 @@
 #include "app/message.h"
 #include "tariffs/user_menus.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -26,12 +27,17 @@ struct Args {
     std::vector<std::string> all(const std::string& name) const;
 };
 
+// A command-line writer waits this long by default for the writer before it.
+constexpr std::chrono::milliseconds kDefaultLockWait{10000};
+
 struct CliContext {
     AppState& state;
     std::ostream& out;
     std::ostream& err;
     // The working folder's lock, once a writing command has taken it.
     FolderLock lock;
+    // How long a writing command waits for another program to let go of the folder (--wait).
+    std::chrono::milliseconds lockWait = kDefaultLockWait;
 };
 
 // Exit status: 0 success, 1 bad usage or failure, 2 refused by the program's own checks.
@@ -53,7 +59,8 @@ const std::map<std::string, CommandInfo>& commands();
 
 // Every command that writes into the working folder calls this first, before it reads anything
 // it will change: it takes the folder's lock for the rest of the run (and clears temporaries a
-// crash left behind). False, with the message on standard error, when another program holds it.
+// crash left behind), waiting up to context.lockWait for another program to let go of it. False,
+// with the message on standard error, when another program still holds it.
 bool lockWorkingFolder(CliContext& context);
 
 // Loads the registry of state.AppDir (start-up without windows); prints what it set aside.

@@ -110,14 +110,19 @@ TEST(FileSafetyTest, SaveSetReplacesAllOrNothingAndStaleTemporariesGo) {
     EXPECT_EQ(dir.read("a.dat"), "new a");
     EXPECT_EQ(dir.read("b.dat"), "new b");
 
-    for (const char* stale : {"a.dat.tmp~Ab3dE9", "b.dat.tmp~42"})
+    // Only the temporaries of the program's own files go; names a user gave stay.
+    for (const char* stale :
+         {"Mt_Menu.dat.tmp~Ab3dE9", "000012_Ag_G.dat.tmp~000042", "User_Menus.csv.tmp~zzzzzz",
+          "本社_Wattorio_M.dat.tmp~a1b2c3", "月報.xlsx.tmp~ABCDEF"})
         dir.write(stale, "half");
-    for (const char* kept : {"c.tmp~", "d.tmp~toolong7", "e.tmp~a-b", "f.dat"})
+    for (const char* kept : {"c.tmp~", "Mt_Menu.dat.tmp~toolong", "Mt_Menu.dat.tmp~a-b", "Mt_Menu.dat.tmp~42",
+                             "f.dat", "見積.tmp~v2", "budget.xls.tmp~old", "a.tmp~1", "notes.txt.tmp~Ab3dE9",
+                             "W_Saihan.dat.bak", ".csv.tmp~abcdef"})
         dir.write(kept, "keep");
-    fs::create_symlink(dir.file("f.dat"), dir.file("g.dat.tmp~zz"));
-    EXPECT_EQ(removeStaleTemporaries(dir.path()), 3);
+    fs::create_symlink(dir.file("f.dat"), dir.file("000001_Y.dat.tmp~zzzzzz"));
+    EXPECT_EQ(removeStaleTemporaries(dir.path()), 6);
     EXPECT_EQ(dir.read("f.dat"), "keep");
-    EXPECT_EQ(entries(dir), 6);
+    EXPECT_EQ(entries(dir), 13);
 }
 
 TEST(FileSafetyTest, MessagesShowControlBytesEscaped) {
@@ -138,9 +143,9 @@ TEST(FileSafetyTest, KilledWriterLeavesEveryFileOldOrNew) {
             return false;
         return bytes == content(std::stoi(bytes.substr(1, colon - 1)), file);
     };
-    ASSERT_TRUE(saveFileAtomically(dir.file("one.dat"), content(0, 'o')).ok());
-    ASSERT_TRUE(saveFileAtomically(dir.file("a.dat"), content(0, 'a')).ok());
-    ASSERT_TRUE(saveFileAtomically(dir.file("b.dat"), content(0, 'b')).ok());
+    ASSERT_TRUE(saveFileAtomically(dir.file("W_Saihan.dat"), content(0, 'W')).ok());
+    ASSERT_TRUE(saveFileAtomically(dir.file("Mt_Menu.dat"), content(0, 'M')).ok());
+    ASSERT_TRUE(saveFileAtomically(dir.file("000001_Y.dat"), content(0, '0')).ok());
     std::mt19937 random(13);
     for (int round = 0; round < 100; ++round) {
         int ready[2];
@@ -149,10 +154,10 @@ TEST(FileSafetyTest, KilledWriterLeavesEveryFileOldOrNew) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (int g = round * 100000 + 1;; ++g) {
-                saveFileAtomically(dir.file("one.dat"), content(g, 'o'));
+                saveFileAtomically(dir.file("W_Saihan.dat"), content(g, 'W'));
                 SaveSet set;
-                set.add(dir.file("a.dat"), content(g, 'a'));
-                set.add(dir.file("b.dat"), content(g, 'b'));
+                set.add(dir.file("Mt_Menu.dat"), content(g, 'M'));
+                set.add(dir.file("000001_Y.dat"), content(g, '0'));
                 set.commit();
                 if (g == round * 100000 + 1)
                     (void)!::write(ready[1], "r", 1);
@@ -168,9 +173,88 @@ TEST(FileSafetyTest, KilledWriterLeavesEveryFileOldOrNew) {
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        for (const char* name : {"one.dat", "a.dat", "b.dat"})
+        for (const char* name : {"W_Saihan.dat", "Mt_Menu.dat", "000001_Y.dat"})
             ASSERT_TRUE(whole(dir.read(name), name[0])) << name << " torn in round " << round;
         removeStaleTemporaries(dir.path());
     }
     EXPECT_EQ(entries(dir), 3);
+}
+
+// A save whose flush, close or rename fails reports it, and leaves the old file whole and no
+// temporary behind, whether it saves one file or a set.
+TEST(FileSafetyTest, AFailedFlushCloseOrRenameIsAnErrorAndChangesNothing) {
+    using Call = int (*)(int);
+    static int failures = 0;
+    const Call failingFsync = [](int) {
+        ++failures;
+        errno = EIO;
+        return -1;
+    };
+    const Call failingClose = [](int fd) {
+        ++failures;
+        ::close(fd);
+        errno = EIO;
+        return -1;
+    };
+    const auto failingRename = [](const char*, const char*) {
+        ++failures;
+        errno = EXDEV;
+        return -1;
+    };
+    const SaveCalls real = systemSaveCalls();
+    const struct {
+        const char* what;
+        SaveCalls calls;
+    } faults[] = {
+        {"fsync", {failingFsync, real.closeFile, real.renameFile}},
+        {"close", {real.fsyncFile, failingClose, real.renameFile}},
+        {"rename", {real.fsyncFile, real.closeFile, failingRename}},
+    };
+    for (const auto& f : faults) {
+        for (bool asSet : {false, true}) {
+            SCOPED_TRACE(std::string(f.what) + (asSet ? " in a set" : ""));
+            test::TempDir dir;
+            dir.write("Mt_Menu.dat", "old");
+            dir.write("W_Saihan.dat", "7");
+            failures = 0;
+            replaceSaveCallsForTesting(f.calls);
+            Status saved;
+            if (asSet) {
+                SaveSet set;
+                saved = set.add(dir.file("W_Saihan.dat"), "8");
+                if (saved)
+                    saved = set.add(dir.file("Mt_Menu.dat"), "new");
+                if (saved)
+                    saved = set.commit();
+            } else {
+                saved = saveFileAtomically(dir.file("Mt_Menu.dat"), "new");
+            }
+            replaceSaveCallsForTesting(real);
+            EXPECT_GT(failures, 0);
+            ASSERT_FALSE(saved.ok());
+            EXPECT_NE(saved.error().message.find(".dat"), std::string::npos);
+            EXPECT_EQ(dir.read("Mt_Menu.dat"), "old");
+            EXPECT_EQ(dir.read("W_Saihan.dat"), "7");
+            EXPECT_EQ(entries(dir), 2);
+        }
+    }
+}
+
+// A file the user shut to others stays shut when it is replaced, and so does a damaged file's copy.
+TEST(FileSafetyTest, AReplacedFileKeepsItsPermissions) {
+    test::TempDir dir;
+    for (const mode_t mode : {0600, 0640, 0444, 0664}) {
+        SCOPED_TRACE(mode);
+        dir.write("000001_Y.dat", "old");
+        ASSERT_EQ(::chmod(dir.file("000001_Y.dat").c_str(), mode), 0);
+        ASSERT_TRUE(saveFileAtomically(dir.file("000001_Y.dat"), "new").ok());
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.file("000001_Y.dat").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        Result<std::string> copy = keepDamagedCopy(dir.file("000001_Y.dat"));
+        ASSERT_TRUE(copy.ok());
+        ASSERT_EQ(::stat(copy->c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, mode);
+        fs::remove(*copy);
+    }
 }

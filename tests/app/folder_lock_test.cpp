@@ -5,7 +5,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace wattorio;
@@ -53,18 +55,33 @@ TEST(FolderLockTest, ALinkAtTheLockNameIsNotFollowed) {
 
 TEST(FolderLockTest, TemporariesLeftByACrashGoWhenTheLockIsTaken) {
     test::TempDir dir;
-    for (const char* name :
-         {"000004_Y.dat.tmp~123456", "Mt_Menu.dat.tmp~aB3xYz", "keep.dat", "a.tmp", ".tmp~x"})
+    for (const char* name : {"000004_Y.dat.tmp~123456", "Mt_Menu.dat.tmp~aB3xYz", "keep.dat", "a.tmp",
+                             ".tmp~x", "見積.tmp~v2", "budget.xls.tmp~old", "a.tmp~1"})
         dir.write(name, "x");
-    std::filesystem::create_directory(dir.file("folder.tmp~1"));
-    std::filesystem::create_symlink("/etc/hostname", dir.file("link.dat.tmp~2"));
+    std::filesystem::create_directory(dir.file("000001_W.dat.tmp~abcdef"));
+    std::filesystem::create_symlink("/etc/hostname", dir.file("000002_W.dat.tmp~Zz9Zz9"));
     Result<FolderLock> lock = FolderLock::take(dir.path());
     ASSERT_TRUE(lock.ok());
     EXPECT_EQ(lock->removeStaleTemporaries(), 3);
     EXPECT_FALSE(dir.exists("000004_Y.dat.tmp~123456"));
     EXPECT_FALSE(dir.exists("Mt_Menu.dat.tmp~aB3xYz"));
-    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("link.dat.tmp~2")));
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("000002_W.dat.tmp~Zz9Zz9")));
     EXPECT_TRUE(std::filesystem::exists("/etc/hostname"));
-    for (const char* kept : {"keep.dat", "a.tmp", ".tmp~x", "folder.tmp~1"})
+    for (const char* kept : {"keep.dat", "a.tmp", ".tmp~x", "000001_W.dat.tmp~abcdef", "見積.tmp~v2",
+                             "budget.xls.tmp~old", "a.tmp~1"})
         EXPECT_TRUE(std::filesystem::exists(dir.file(kept))) << kept;
+}
+
+TEST(FolderLockTest, AWaitingTakerGetsTheLockWhenTheHolderLetsGo) {
+    test::TempDir dir;
+    std::optional<Result<FolderLock>> held(FolderLock::take(dir.path()));
+    ASSERT_TRUE(held->ok());
+    EXPECT_EQ(FolderLock::take(dir.path(), std::chrono::milliseconds(0)).error().message, kFolderBusy);
+    EXPECT_EQ(FolderLock::take(dir.path(), std::chrono::milliseconds(120)).error().message, kFolderBusy);
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        held.reset();
+    });
+    EXPECT_TRUE(FolderLock::take(dir.path(), std::chrono::seconds(30)).ok());
+    holder.join();
 }

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <iterator>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,17 +27,34 @@ TEST(SafeSaveTest, ReplacesWholeFileAndLeavesNoTemporary) {
     EXPECT_EQ(files, 1);
 }
 
+// A folder the user may not write, or a disk that takes no more bytes (the one a superuser meets
+// too): the save fails, says which file, and the old file stays.
 TEST(SafeSaveTest, FailureKeepsTheOldFileAndSaysWhichFile) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
-    test::TempDir dir;
-    dir.write("a.dat", "old");
-    chmod(dir.path().c_str(), 0555);
-    Status s = saveFileAtomically(dir.file("a.dat"), "new");
-    chmod(dir.path().c_str(), 0755);
-    ASSERT_FALSE(s.ok());
-    EXPECT_NE(s.error().message.find("a.dat"), std::string::npos);
-    EXPECT_EQ(dir.read("a.dat"), "old");
+    for (const bool readOnlyFolder : {true, false}) {
+        SCOPED_TRACE(readOnlyFolder ? "read-only folder" : "file size limit");
+        if (readOnlyFolder && geteuid() == 0)
+            continue; // the superuser writes into read-only folders
+        test::TempDir dir;
+        dir.write("a.dat", "old");
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        if (readOnlyFolder) {
+            chmod(dir.path().c_str(), 0555);
+        } else {
+            rlimit small = before;
+            small.rlim_cur = 2;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        Status s = saveFileAtomically(dir.file("a.dat"), "new");
+        chmod(dir.path().c_str(), 0755);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldSignal);
+        ASSERT_FALSE(s.ok());
+        EXPECT_NE(s.error().message.find("a.dat"), std::string::npos);
+        EXPECT_EQ(dir.read("a.dat"), "old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
 }
 
 TEST(SafeSaveTest, MissingFolderIsAnErrorNotACrash) {

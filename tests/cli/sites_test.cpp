@@ -74,9 +74,9 @@ TEST(CliSitesTest, WritersOfOneFolderNeverLoseASite) {
     // While a program holds the folder, writers are refused and readers still read.
     wattorio::Result<wattorio::FolderLock> held = wattorio::FolderLock::take(dir.path());
     ASSERT_TRUE(held.ok());
-    EXPECT_EQ(cli(dir.path(), "add-site --name M --multiplier 1 --contract 50 --power-factor 90 --utility 1")
+    EXPECT_EQ(cli(dir.path(), "--wait 0 add-site --name M --multiplier 1 --contract 50 --power-factor 90 --utility 1")
                   .status,
               1);
-    EXPECT_EQ(cli(dir.path(), "copy-site --site 1").status, 1);
+    EXPECT_EQ(cli(dir.path(), "--wait 0 copy-site --site 1").status, 1);
     EXPECT_EQ(cli(dir.path(), "sites").out, list);
 }
