@@ -14,7 +14,8 @@
 
 namespace wattorio::billing::jsonread {
 
-using json = nlohmann::json;
+using json =
+    nlohmann::ordered_json; // in the order of the file, so that a fault is the first one a reader meets
 
 struct JsonFault {
     std::string pointer; // "" for the whole file

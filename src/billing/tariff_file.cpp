@@ -15,7 +15,6 @@
 
 namespace wattorio::billing {
 
-using nlohmann::json;
 using namespace jsonread;
 
 const char* dayClassName(DayClass dayClass) {
