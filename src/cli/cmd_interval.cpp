@@ -8,6 +8,7 @@
 #include "yearbook/year_book_form.h"
 
 #include <cmath>
+#include <optional>
 
 using namespace wattorio;
 using namespace wattorio::cli;
@@ -58,10 +59,22 @@ int importIntervalCommand(CliContext& ctx, const Args& args) {
                    "で指示数として読み込むか、倍率を登録してください。\n";
         return 2;
     }
+    // A file that leaves its column or unit open stops the import: the user chooses with the
+    // options rather than have the command guess.
+    std::optional<IntervalQuestion> open;
+    o.ask = [&](const IntervalQuestion& q) {
+        open = q;
+        return false;
+    };
     // Every file is read before the book is opened: nothing is placed when one cannot be read.
     Result<IntervalImport> read = readIntervalImport(args.positional, o);
     if (!read) {
-        ctx.err << read.error().message << "\n読み込みを中止しました。\n";
+        if (open)
+            ctx.err << questionText(*open)
+                    << "\n--column で値の列を、--unit で単位（kwh、wh、kw）を指定してください。\n";
+        else
+            ctx.err << read.error().message << "\n";
+        ctx.err << "読み込みを中止しました。\n";
         return 1;
     }
     if (!loadYearBookOrNew(ctx))

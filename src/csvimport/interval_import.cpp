@@ -432,6 +432,19 @@ std::string questionText(const IntervalQuestion& q) {
     return t;
 }
 
+Message questionMessage(const IntervalQuestion& q) {
+    std::string first;
+    if (!q.candidates.empty()) {
+        const ColumnCandidate& c = q.candidates.front();
+        first = columnText(c.column, escapedForMessage(c.heading));
+        if (q.unit || c.unit)
+            first += std::string("、単位 ") + unitName(q.unit ? EnergyUnit::KWh : *c.unit);
+    }
+    return confirm(questionText(q) + "\n\n" + first +
+                   " として読み込みますか？\n違う場合はキャンセルし、「値の列」と「単位」を指定してから読み込"
+                   "んでください。");
+}
+
 std::vector<yearbook::YearBookForm::HourCell> bookCells(const IntervalImport& import) {
     std::vector<yearbook::YearBookForm::HourCell> cells;
     cells.reserve(import.hours.size());

@@ -35,6 +35,8 @@ using IntervalAsk = std::function<bool(const IntervalQuestion&)>;
 // The question for the user: the file, what is open and the candidates with their headings and
 // first values.
 std::string questionText(const IntervalQuestion& question);
+// The same as the window asks it: OK reads the file with the first candidate.
+Message questionMessage(const IntervalQuestion& question);
 
 struct IntervalImportOptions {
     IntervalReadOptions read;

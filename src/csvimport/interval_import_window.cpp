@@ -76,7 +76,8 @@ IntervalImportWindow::IntervalImportWindow(ui::GuiContext& context, QWidget* par
     column_ = new QLineEdit(settings);
     column_->setObjectName(QStringLiteral("ColumnText"));
     column_->setPlaceholderText(qs("自動"));
-    column_->setToolTip(qs("日付の列を 1 として数えた列番号。空欄なら日付・時刻の次の数値の列"));
+    column_->setToolTip(
+        qs("日付の列を 1 として数えた列番号。空欄なら日付・時刻の後で大半の行が数値の最初の列"));
     column_->setFixedWidth(80);
     grid->addWidget(column_, 1, 1, Qt::AlignLeft);
     multiplier_ = new QLabel(settings);
@@ -197,6 +198,12 @@ void IntervalImportWindow::importFiles() {
         context_.prompter.show(valuesQuestion(o.multiplier, o.valuesAreReadings)) != Answer::Ok)
         return;
 
+    // A file that leaves its value column or unit open: the user sees the candidates and says.
+    bool declined = false;
+    o.ask = [this, &declined](const IntervalQuestion& q) {
+        declined = context_.prompter.show(questionMessage(q)) != Answer::Ok;
+        return !declined;
+    };
     progress_->setRange(0, static_cast<int>(files_.size()));
     progress_->setValue(0);
     Result<IntervalImport> read = Error{};
@@ -213,6 +220,8 @@ void IntervalImportWindow::importFiles() {
         progress_->setValue(0);
         summary_->setPlainText(qs(read.error().message + "\n何も書き込んでいません。"));
         refresh();
+        if (declined)
+            return;
         context_.prompter.show({read.error().message + "\n読み込みを中止しました。何も書き込んでいません。",
                                 "読み込みエラー", Icon::Warning, Buttons::Ok});
         return;

@@ -103,12 +103,15 @@ NumberKind parseNumber(std::string_view s, double& v) {
     if (missingText(s))
         return NumberKind::Missing;
     std::string clean;
-    clean.reserve(s.size());
-    for (char c : s)
-        if (c != ',')
-            clean += c;
-    const char* b = clean.data();
-    const char* e = b + clean.size();
+    if (s.find(',') != std::string_view::npos) {
+        clean.reserve(s.size());
+        for (char c : s)
+            if (c != ',')
+                clean += c;
+        s = clean;
+    }
+    const char* b = s.data();
+    const char* e = b + s.size();
     if (b != e && *b == '+')
         ++b;
     const auto [p, ec] = std::from_chars(b, e, v);
