@@ -33,8 +33,12 @@ inline constexpr const char* kNeedCalculation = "先に「電気代計算」を�
 inline constexpr const char* kNoReportChosen = "エクセルに書き込む表が選ばれていません。";
 inline constexpr const char* kWriteFailed = "エクセルに書き込めませんでした。";
 
-// The layout of one report from the sources; an error naming what is missing when its source is
-// not there (no book open, no calculation yet).
+// The layout of one report from the sources, stamped with the site, the period and `made` (see
+// addStamp); an error naming what is missing when its source is not there (no book open, no
+// calculation yet).
+Result<ReportLayout> buildReport(Report report, const AppState& state, const ReportSources& sources,
+                                 std::time_t made);
+// The same, made now.
 Result<ReportLayout> buildReport(Report report, const AppState& state, const ReportSources& sources);
 
 class ExcellForm {

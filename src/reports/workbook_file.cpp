@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -142,6 +143,16 @@ Status writeWorkbook(const ReportLayout& layout, const std::string& path, std::s
     };
     if (!std::is_sorted(order.begin(), order.end(), before))
         std::stable_sort(order.begin(), order.end(), before);
+    // One format per number format the layout uses (the library keeps them with the workbook).
+    std::map<std::string, lxw_format*, std::less<>> formats;
+    const auto formatOf = [&](const std::string& numberFormat) -> lxw_format* {
+        if (numberFormat.empty())
+            return nullptr;
+        auto [it, added] = formats.try_emplace(numberFormat, nullptr);
+        if (added && (it->second = workbook_add_format(book)))
+            format_set_num_format(it->second, cellText(numberFormat).c_str());
+        return it->second;
+    };
     std::string failure;
     for (const ReportCell* next : order) {
         const ReportCell& cell = *next;
@@ -153,7 +164,7 @@ Status writeWorkbook(const ReportLayout& layout, const std::string& path, std::s
         if (cell.isText())
             e = worksheet_write_string(sheet, row, col, cellText(cell.text()).c_str(), nullptr);
         else if (std::isfinite(cell.number()))
-            e = worksheet_write_number(sheet, row, col, cell.number(), nullptr);
+            e = worksheet_write_number(sheet, row, col, cell.number(), formatOf(cell.format()));
         else
             e = worksheet_write_string(sheet, row, col, "#NUM!", nullptr);
         if (e != LXW_NO_ERROR && failure.empty())

@@ -1,6 +1,6 @@
 #pragma once
 // Writing a report as a spreadsheet file (.xlsx): one workbook, one worksheet named after the
-// report, the cells of the layout as texts and numbers, no formats. Reports go into the folder
+// report, the cells of the layout as texts and numbers with their number formats. Reports go into the folder
 // "エクセル出力" of the working folder under a name that tells the report, the site and the time;
 // an earlier report is never written over.
 

@@ -51,8 +51,13 @@ TEST_F(Excell, WritesTheReportOfExcelModeOnce) {
     EXPECT_NE(form.path().find("365日データ_テストビル_"), std::string::npos);
     EXPECT_TRUE(fs::is_regular_file(form.path()));
     if (!test::readbackPython().empty()) {
-        EXPECT_EQ(test::differences(test::readWorkbook(form.path(), dir.path()), yearBookReport(yearGrid)),
-                  "");
+        const test::ReadWorkbook book = test::readWorkbook(form.path(), dir.path());
+        EXPECT_EQ(test::differences(book, yearBookReport(yearGrid)), "");
+        // Beside the book's 27 columns: the site, the period, the day made and what the values are.
+        const std::vector<std::string> stamp = test::stampLines(book.sheets.at(0), 29);
+        const SheetStamp want = sheetStamp(s, 1709586428);
+        EXPECT_EQ(stamp, (std::vector<std::string>{want.site, want.period, want.made,
+                                                   "単位　計器の値（kWh ＝ 値 × 倍率 1）"}));
     }
 
     // While the window stays open another button only changes ExcelMode: nothing more is written.

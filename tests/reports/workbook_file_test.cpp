@@ -3,6 +3,7 @@
 #include "calc/aggregation.h"
 #include "calc/total_form.h"
 #include "reports/analysis.h"
+#include "reports/excel_output.h"
 #include "support/temp_dir.h"
 #include "tenday/ten_day_form.h"
 #include "xlsx_readback.h"
@@ -103,7 +104,7 @@ TEST_F(Workbooks, TenDayBookFromTheBookWindowRoundTrips) {
     book.grid().setText(20, 2, "　11日から20日");
     const ReportLayout layout = tenDayBookReport(book.grid());
     EXPECT_EQ(layout.find(2, 1)->text(), "１月");
-    EXPECT_EQ(layout.find(2, 17)->text(), "120");
+    EXPECT_EQ(layout.find(2, 17)->number(), 120.0);
     EXPECT_EQ(roundTrip(layout, "tenday.xlsx"), "");
 }
 
@@ -128,11 +129,20 @@ TEST_F(Workbooks, ResultReportsOfARealCalculationRoundTrip) {
     const PanelView panel{[&](std::string_view n) { return total.text(n); },
                           [&](std::string_view n) { return total.visible(n); }};
 
-    const std::vector<ReportLayout> layouts{chargeSummaryReport(panel),
-                                            resultsGridReport(total.MSFlexGrid1()), monthlyTotalsReport(s),
-                                            monthlyMaximumReport(s), hourAveragesReport(s)};
+    ReportSources sources;
+    sources.resultsGrid = &total.MSFlexGrid1();
+    sources.panel = panel;
+    sources.calculated = true;
+    const std::time_t made = 1765281600; // 2025-12-09
+    std::vector<ReportLayout> layouts;
+    for (Report r : {Report::ChargeSummary, Report::ResultsGrid, Report::MonthlyTotals,
+                     Report::MonthlyMaximum, Report::HourAverages}) {
+        Result<ReportLayout> built = buildReport(r, s, sources, made);
+        ASSERT_TRUE(built);
+        layouts.push_back(std::move(*built));
+    }
     EXPECT_EQ(layouts[0].find(9, 1)->text(), "合　計");
-    EXPECT_EQ(layouts[0].find(3, 3)->text(), total.text("Text5"));
+    EXPECT_EQ(layouts[0].find(3, 3)->number(), 1653.75);
     EXPECT_EQ(layouts[1].find(8, 1)->text(), total.MSFlexGrid1().text(5, 1).substr(2));
     EXPECT_NE(layouts[2].find(3, 3)->number(), 0.0);
     std::vector<std::string> paths;
@@ -141,8 +151,21 @@ TEST_F(Workbooks, ResultReportsOfARealCalculationRoundTrip) {
         ASSERT_TRUE(writeWorkbook(layout, paths.back()));
     }
     const std::vector<test::ReadWorkbook> books = test::readWorkbooks(paths, dir.path());
-    for (std::size_t i = 0; i < layouts.size(); ++i)
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
         EXPECT_EQ(differences(books[i], layouts[i]), "") << paths[i];
+        // Read as another program reads it: site, period and date first, no figure left as text.
+        const test::ReadSheet& sheet = books[i].sheets.at(0);
+        const std::vector<std::string> stamp = test::stampLines(sheet, stampColumn(layouts[i]) - 2);
+        EXPECT_EQ(stamp[0], "物件　本社ビル") << paths[i];
+        EXPECT_EQ(stamp[1], std::string("期間　") + kNoYearPeriod);
+        EXPECT_EQ(stamp[2], "作成日　2025年12月9日");
+        int numbers = 0;
+        for (const test::ReadCell& c : sheet.cells) {
+            numbers += c.isNumber();
+            EXPECT_FALSE(figureOf(c.text(), Units::Allowed)) << paths[i] << " " << c.text();
+        }
+        EXPECT_GT(numbers, 10) << paths[i];
+    }
 }
 
 TEST_F(Workbooks, TextsTheFileCannotHoldAreMended) {

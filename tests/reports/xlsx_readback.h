@@ -1,7 +1,7 @@
 #pragma once
 // Reads a written .xlsx back with an independent reader (Python's openpyxl), so the tests see the
 // cells as another program sees them: every sheet's name and its non-empty cells, texts as texts
-// and numbers as numbers.
+// and numbers as numbers with their number formats.
 
 #include "reports/report_layout.h"
 
@@ -21,6 +21,10 @@ struct ReadCell {
     int row = 0;
     int col = 0;
     std::variant<std::string, double> value;
+    std::string format; // a number's format ("General" when none was set)
+
+    bool isNumber() const { return std::holds_alternative<double>(value); }
+    std::string text() const { return isNumber() ? std::string() : std::get<std::string>(value); }
 };
 
 struct ReadSheet {
@@ -60,7 +64,7 @@ for path in sys.argv[1:]:
                 if isinstance(v, str):
                     print("T\t%d\t%d\t%s" % (c.row, c.column, esc(v)))
                 elif isinstance(v, (int, float)) and not isinstance(v, bool):
-                    print("N\t%d\t%d\t%r" % (c.row, c.column, float(v)))
+                    print("N\t%d\t%d\t%r\t%s" % (c.row, c.column, float(v), esc(c.number_format)))
                 else:
                     print("X\t%d\t%d\t%s" % (c.row, c.column, esc(str(v))))
 )PY";
@@ -165,10 +169,12 @@ inline std::vector<ReadWorkbook> readWorkbooks(const std::vector<std::string>& p
         const std::vector<std::string> f = splitTabs(line, 4);
         if (f.size() != 4)
             continue;
-        ReadCell cell{std::stoi(f[1]), std::stoi(f[2]), std::string()};
-        if (f[0] == "N")
-            cell.value = std::strtod(f[3].c_str(), nullptr);
-        else
+        ReadCell cell{std::stoi(f[1]), std::stoi(f[2]), std::string(), {}};
+        if (f[0] == "N") {
+            const std::vector<std::string> n = splitTabs(f[3], 2);
+            cell.value = std::strtod(n[0].c_str(), nullptr);
+            cell.format = n.size() > 1 ? unescapeField(n[1]) : "";
+        } else
             cell.value = unescapeField(f[3]);
         book->sheets.back().cells.push_back(std::move(cell));
     }
@@ -180,8 +186,9 @@ inline ReadWorkbook readWorkbook(const std::string& path, const std::string& scr
 }
 
 // "" when the workbook holds exactly one sheet, named after the report, whose cells are those of
-// the layout (same places, texts equal, numbers equal to the 16 significant digits the file keeps);
-// otherwise what differs.
+// the layout (same places, texts equal, numbers equal to the 16 significant digits the file keeps,
+// with the layout's number format), besides the stamp lines in rows 1..4 of the layout's stamp
+// column (checked by stampLines); otherwise what differs.
 inline std::string differences(const ReadWorkbook& book, const reports::ReportLayout& layout) {
     if (!book.ok)
         return "not read: " + book.error;
@@ -215,11 +222,24 @@ inline std::string differences(const ReadWorkbook& book, const reports::ReportLa
         const double w = want.number();
         if (!number || std::abs(*number - w) > 1e-15 * std::abs(w))
             out += where(want.row, want.col) + "number " + std::to_string(w) + " read differently\n";
+        else if (got->format != (want.format().empty() ? "General" : want.format()))
+            out += where(want.row, want.col) + "format " + got->format + "\n";
     }
+    const int stamp = reports::stampColumn(layout);
     for (const ReadCell& c : sheet.cells)
-        if (!wanted.count({c.row, c.col}))
+        if (!wanted.count({c.row, c.col}) && !(c.col == stamp && c.row <= 4))
             out += where(c.row, c.col) + "not in the layout\n";
     return out;
+}
+
+// The texts of rows 1..4 of a sheet's column `col`, "" where empty.
+inline std::vector<std::string> stampLines(const ReadSheet& sheet, int col) {
+    std::vector<std::string> lines;
+    for (int row = 1; row <= 4; ++row) {
+        const ReadCell* c = sheet.find(row, col);
+        lines.push_back(c ? c->text() : std::string());
+    }
+    return lines;
 }
 
 } // namespace wattorio::test
