@@ -3,6 +3,7 @@
 #include "app/safe_save.h"
 #include "app/sjis.h"
 #include "billing/dates.h"
+#include "billing/monthly_bill.h"
 
 #include <algorithm>
 #include <charconv>
@@ -348,7 +349,7 @@ MeterListing listMeterData(const std::vector<MeterInterval>& intervals) {
         MeterMonth& m = listing.months[k];
         ++m.intervals;
         m.kwh += i.kwh;
-        m.maxDemandKw = std::max(m.maxDemandKw, i.kwh * 60.0 / i.minutes);
+        m.maxDemandKw = std::max(m.maxDemandKw, demandKw(i.kwh, i.minutes));
         coveredMinutes[k] += i.minutes;
         shortest[k] = std::min<int>(shortest[k], i.minutes);
     }

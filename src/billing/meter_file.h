@@ -16,6 +16,7 @@
 #include "billing/interval.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -99,9 +100,9 @@ struct MeterMonth {
     int year = 0;
     int month = 0;
     long intervals = 0;
-    long missingIntervals = 0; // intervals of the file's length that the month has no value for
-    double kwh = 0;            // unrounded
-    double maxDemandKw = 0;    // largest interval's kWh × 60 / its minutes, unrounded
+    long missingIntervals = 0;    // intervals of the file's length that the month has no value for
+    double kwh = 0;               // unrounded
+    std::int64_t maxDemandKw = 0; // largest interval's kWh × 60 / its minutes, in whole kW (demandKw)
 };
 
 struct MeterListing {

@@ -149,5 +149,5 @@ TEST(MeterFile, ListingCountsEachCalendarMonth) {
     EXPECT_EQ(l.months[0].missingIntervals, 30 * 48 - 1);
     EXPECT_EQ(l.months[1].intervals, 2);
     EXPECT_DOUBLE_EQ(l.months[1].kwh, 35);
-    EXPECT_DOUBLE_EQ(l.months[1].maxDemandKw, 50);
+    EXPECT_EQ(l.months[1].maxDemandKw, 50);
 }

@@ -28,11 +28,12 @@ private:
 std::string readAll(const std::string& path);
 
 #ifdef WATTORIO_SOURCE_DIR
-// Copies the shipped demo folder (three sites, the registry, the sample user menus) into `dir`.
+// Copies the shipped demo folder (three sites, the registry, the sample user menus, the tariff
+// files of 料金表) into `dir`.
 inline void copyDemoFolder(const TempDir& dir) {
     namespace fs = std::filesystem;
     for (const auto& entry : fs::directory_iterator(fs::path(WATTORIO_SOURCE_DIR) / "examples" / "demo"))
-        fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
+        fs::copy(entry.path(), fs::path(dir.path()) / entry.path().filename(), fs::copy_options::recursive);
 }
 #endif
 
