@@ -310,19 +310,31 @@ bool endsWith(std::string_view text, std::string_view tail) {
 
 // The names the program saves into a working folder.
 bool isOwnFileName(std::string_view name) {
-    for (std::string_view fixed : {"W_Saihan.dat", "Mt_Menu.dat"})
-        if (name == fixed)
-            return true;
-    // A site's books and the files of a transfer set ("000004_Y.dat", "本社_Wattorio_M.dat"),
-    // user menus, dated meter data and invoices (".csv"), and the reports (".xlsx", ".pdf", ".png").
-    for (std::string_view tail :
-         {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat", "_Wattorio_M.dat", ".csv", ".xlsx", ".pdf", ".png"})
+    // The reports (".xlsx", ".pdf", ".png"), besides the data files.
+    for (std::string_view tail : {".csv", ".xlsx", ".pdf", ".png"})
         if (endsWith(name, tail))
             return true;
-    return false;
+    return isProgramDataFileName(name);
 }
 
 } // namespace
+
+bool isProgramDataFileName(std::string_view fileName) {
+    // A damaged file's copy: "Mt_Menu.dat.bak", "000002_Y.dat.bak12".
+    if (const std::size_t bak = fileName.rfind(".bak");
+        bak != std::string_view::npos && bak > 0 &&
+        fileName.find_first_not_of("0123456789", bak + 4) == std::string_view::npos)
+        fileName = fileName.substr(0, bak);
+    for (std::string_view fixed :
+         {"W_Saihan.dat", "Mt_Menu.dat", "User_Menus.csv", "syukujitsu.csv", ".wattorio.lock"})
+        if (fileName == fixed)
+            return true;
+    for (std::string_view tail :
+         {"_Y.dat", "_W.dat", "_Ag.dat", "_Ag_G.dat", "_Interval.csv", "_Invoice.csv", "_Wattorio_M.dat"})
+        if (endsWith(fileName, tail))
+            return true;
+    return false;
+}
 
 bool isSaveTemporary(std::string_view fileName) {
     const std::size_t mark = fileName.rfind(kTempMark);

@@ -67,6 +67,10 @@ bool fileExists(const std::string& path);
 // copy's path; when the newest copy already holds the same bytes, that copy is returned instead.
 Result<std::string> keepDamagedCopy(const std::string& path);
 
+// Whether a file name is one the program keeps its data in: the registry and its counter, a site's
+// books and dated data, user menus, the holiday list, a transfer record, the folder's lock, or a
+// damaged file's copy of any of them. No report or export is written over such a file.
+bool isProgramDataFileName(std::string_view fileName);
 // Whether a file name is a temporary saveFileAtomically created for one of the program's own files:
 // the registry, the counter, a site's books, user menus, transfer records or a report
 // ("Mt_Menu.dat.tmp~Ab3dE9"). Anything else with ".tmp~" in its name is the user's.

@@ -3,6 +3,8 @@
 // window a fresh results form with the chosen menu applied).
 
 #include "app/numtext.h"
+#include "app/safe_save.h"
+#include "app/text_escape.h"
 #include "calc/aggregation.h"
 #include "calc/total_form.h"
 #include "cli/command_registry.h"
@@ -16,15 +18,58 @@
 #include "yearbook/year_book_file.h"
 #include "yearbook/year_book_form.h"
 
+#include <filesystem>
+#include <iterator>
 #include <memory>
 
 using namespace wattorio;
 using namespace wattorio::cli;
+namespace fs = std::filesystem;
 
 namespace {
 
 bool needsCalculation(reports::Report r) {
     return r != reports::Report::TenDayBook && r != reports::Report::YearBook;
+}
+
+// Whether `inner` is `folder` or lies under it (both absolute and without "." or "..").
+bool within(const fs::path& inner, const fs::path& folder) {
+    auto i = inner.begin();
+    for (auto f = folder.begin(); f != folder.end(); ++f, ++i) {
+        if (f->empty() && std::next(f) == folder.end())
+            break; // the closing slash
+        if (i == inner.end() || *i != *f)
+            return false;
+    }
+    return true;
+}
+
+// The report's file may replace an existing file only when asked to, never one of the program's
+// own files, and inside the working folder only while holding the folder's lock. 0 when the
+// report may be written, otherwise the exit status (the reason on standard error).
+int checkReportTarget(CliContext& ctx, const std::string& out, bool overwrite) {
+    std::error_code ec;
+    const fs::path target = fs::absolute(out, ec);
+    if (ec || target.filename().empty()) {
+        ctx.err << "--out に書き込むファイルの名前を指定してください: " << escapedForMessage(out) << "\n";
+        return 1;
+    }
+    if (isProgramDataFileName(target.filename().string())) {
+        ctx.err << "このプログラムのデータファイルにはレポートを書き込めません: " << escapedForMessage(out)
+                << "\n";
+        return 2;
+    }
+    const fs::path folder = fs::weakly_canonical(target.parent_path(), ec);
+    std::error_code workError;
+    const fs::path work = fs::weakly_canonical(ctx.state.AppDir, workError);
+    if (!ec && !workError && within(folder, work) && !lockWorkingFolder(ctx))
+        return 1;
+    if (fs::symlink_status(target, ec).type() != fs::file_type::not_found && !overwrite) {
+        ctx.err << "ファイルがすでにあります: " << escapedForMessage(out)
+                << "\n上書きするには --overwrite を付けてください。\n";
+        return 2;
+    }
+    return 0;
 }
 
 int report(CliContext& ctx, const Args& args) {
@@ -41,6 +86,8 @@ int report(CliContext& ctx, const Args& args) {
         ctx.err << "--out FILE.xlsx を指定してください。\n";
         return 1;
     }
+    if (const int refused = checkReportTarget(ctx, out, args.has("overwrite")); refused != 0)
+        return refused;
     // The ten-day grid is report 1, the year book's grid report 4; the analyses of reports 6 and
     // 7 exist only for a year book.
     const std::string defaultBook = which == reports::Report::TenDayBook ? "tenday" : "year";
@@ -175,11 +222,12 @@ int report(CliContext& ctx, const Args& args) {
 
 CommandRegistrar reportCommand(
     "report",
-    {"report --site ROW --report N [--book year|tenday] [--menu LIST:INDEX|user:LINE] --out FILE.xlsx  "
+    {"report --site ROW --report N [--book year|tenday] [--menu LIST:INDEX|user:LINE] --out FILE.xlsx "
+     "[--overwrite]  "
      "表をエクセルファイルに書き込む（1 １０日集計表, 2 月別電気使用量, 3 季節別電気使用量, 4 "
      "３６５日データ, "
      "5 料金計算, 6 月時間の最大使用量, 7 時間帯別平均電力）",
      report,
-     {}});
+     {"overwrite"}});
 
 } // namespace

@@ -2,6 +2,7 @@
 // with an independent reader and compared with the layout built from the same books.
 
 #include "app/app_state.h"
+#include "app/folder_lock.h"
 #include "app/numtext.h"
 #include "calc/aggregation.h"
 #include "calc/total_form.h"
@@ -195,7 +196,53 @@ TEST_F(ReportCli, ADamagedBookIsRefusedAndLeftAsItIs) {
     int files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
         ++files;
-    EXPECT_EQ(files, 3); // the registry's two files and the book, no copy set aside
+    EXPECT_EQ(files, 4); // the registry's two files, the book and the folder's lock; no copy set aside
+}
+
+} // namespace
+
+namespace {
+
+// report --out replaces a file only when asked to, never one of the program's own, and waits for
+// the working folder's lock when it writes inside it.
+TEST_F(ReportCli, AnExistingFileIsReplacedOnlyWhenAskedAndNeverAProgramFile) {
+    dir.write("kept.xlsx", "the user's");
+    dir.write("replaced.xlsx", "old");
+    const std::string book = dir.read("000001_Y.dat");
+    const struct {
+        std::string out;
+        const char* options;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"kept.xlsx", "", 2, "--overwrite"},
+        {"000001_Y.dat", "--overwrite", 2, "データファイル"},
+        {"Mt_Menu.dat", "--overwrite", 2, "データファイル"},
+        {"000002_Y.dat", "", 2, "データファイル"},
+        {"replaced.xlsx", "--overwrite", 0, "を書き込みました"},
+    };
+    for (const auto& c : cases) {
+        const CliResult run =
+            cli(dir.path(), "report --site 1 --report 2 --out '" + dir.file(c.out) + "' " + c.options);
+        EXPECT_EQ(run.status, c.status) << c.out << "\n" << run.out;
+        EXPECT_NE(run.out.find(c.says), std::string::npos) << c.out << "\n" << run.out;
+    }
+    EXPECT_EQ(dir.read("kept.xlsx"), "the user's");
+    EXPECT_EQ(dir.read("000001_Y.dat"), book);
+    EXPECT_FALSE(fs::exists(dir.file("000002_Y.dat")));
+    EXPECT_NE(dir.read("replaced.xlsx"), "old");
+
+    const Result<FolderLock> held = FolderLock::take(dir.path());
+    ASSERT_TRUE(held.ok());
+    const CliResult busy =
+        cli(dir.path(), "--wait 0 report --site 1 --report 2 --out '" + dir.file("new.xlsx") + "'");
+    EXPECT_EQ(busy.status, 1) << busy.out;
+    EXPECT_FALSE(fs::exists(dir.file("new.xlsx")));
+    test::TempDir elsewhere;
+    EXPECT_EQ(
+        cli(dir.path(), "--wait 0 report --site 1 --report 2 --out '" + elsewhere.file("new.xlsx") + "'")
+            .status,
+        0);
 }
 
 } // namespace
