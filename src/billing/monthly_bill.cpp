@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
+#include <memory>
 
 namespace wattorio::billing {
 
@@ -11,8 +13,6 @@ namespace {
 constexpr std::int64_t kMicro = 1000000;    // millionths of a kWh, of a yen
 constexpr std::int64_t kPriceScale = 10000; // unit prices in 1/10000 円
 constexpr double kMaxIntervalKwh = 1e8;     // far beyond any meter, exact in millionths
-constexpr int kSlotMinutes = 15;            // the finest band grid resolved ahead
-constexpr int kSlots = 1440 / kSlotMinutes;
 
 // A reading in millionths of a kWh; the readings carry few decimals, so that the sums of a month
 // are exact and the half-up rounding of a band's kWh is decided on the true figure.
@@ -54,25 +54,22 @@ std::optional<Error> edgeFault(const Tariff& tariff, int minutes) {
     return std::nullopt;
 }
 
-// The band of every start on the 15-minute grid, per month and day class; the first band that
-// matches a start takes it, so the bands are painted from the last to the first.
+// The band of every start minute, per month and day class; the first band that matches a start
+// takes it, so the bands are painted from the last to the first.
 struct BandGrid {
-    std::array<std::array<std::array<std::int8_t, kSlots>, kDayClasses>, 13> band{};
+    std::array<std::array<std::array<std::int8_t, 1440>, kDayClasses>, 13> band;
 
     explicit BandGrid(const Tariff& tariff) {
-        for (auto& month : band)
-            for (auto& day : month)
-                day.fill(-1);
         for (int month = 1; month <= 12; ++month)
-            for (int day = 0; day < kDayClasses; ++day)
+            for (int day = 0; day < kDayClasses; ++day) {
+                auto& minutes = band[month][day];
+                minutes.fill(-1);
                 for (auto it = tariff.bands.rbegin(); it != tariff.bands.rend(); ++it) {
                     if (!(it->monthMask & (1u << month)) || !(it->dayMask & (1u << day)))
                         continue;
-                    auto& slots = band[month][day];
-                    const auto paint = [&](int from, int to) { // minutes [from, to)
-                        for (int s = (from + kSlotMinutes - 1) / kSlotMinutes;
-                             s * kSlotMinutes < to && s < kSlots; ++s)
-                            slots[s] = static_cast<std::int8_t>(it->nameIndex);
+                    const auto paint = [&](int from, int to) {
+                        std::fill(minutes.begin() + from, minutes.begin() + to,
+                                  static_cast<std::int8_t>(it->nameIndex));
                     };
                     if (it->hours.empty())
                         paint(0, 1440);
@@ -85,6 +82,7 @@ struct BandGrid {
                         }
                     }
                 }
+            }
     }
 };
 
@@ -172,94 +170,121 @@ Result<BillResult> priceMonths(const BillRequest& request) {
     const std::int32_t endDay = firstDayOf(addMonths(lastMonth, 1));
     const std::size_t dayCount = static_cast<std::size_t>(endDay - firstDay);
 
-    // Each day's month (counted from historyFirst), calendar month and class.
-    std::vector<std::uint8_t> dayMonth(dayCount);
-    std::vector<std::uint8_t> dayOfYearMonth(dayCount);
-    std::vector<std::uint8_t> dayClass(dayCount);
-    std::vector<std::uint8_t> holiday(dayCount, 0);
-    if (request.holidays)
-        for (const yearbook::Holiday& h : request.holidays->holidays()) {
-            if (h.year < historyFirst.year || h.year > lastMonth.year)
-                continue;
-            const std::int32_t d = dayNumber(h.year, h.month, h.day) - firstDay;
-            if (d >= 0 && static_cast<std::size_t>(d) < dayCount)
-                holiday[d] = 1;
-        }
+    // Each day's month (counted from historyFirst) and, in the months priced, its row of the band
+    // grid: the calendar month and the day's class resolved once.
+    struct Day {
+        int month = 0;
+        DayClass dayClass = DayClass::Weekday;
+        const std::int8_t* bands = nullptr; // nullptr in the months looked back on
+    };
+    const std::size_t bandCount = tariff.bandNames.size();
+    const auto grid = std::make_unique<BandGrid>(tariff);
+    std::vector<Day> days(dayCount);
     {
+        std::vector<std::uint8_t> holiday(dayCount, 0);
+        if (request.holidays)
+            for (const yearbook::Holiday& h : request.holidays->holidays()) {
+                if (h.year < historyFirst.year || h.year > lastMonth.year)
+                    continue;
+                const std::int32_t d = dayNumber(h.year, h.month, h.day) - firstDay;
+                if (d >= 0 && static_cast<std::size_t>(d) < dayCount)
+                    holiday[d] = 1;
+            }
         std::size_t d = 0;
         int w = weekday(firstDay);
         for (int m = 0; m < monthCount; ++m) {
             const YearMonth ym = addMonths(historyFirst, m);
-            const int days = daysInMonth(ym.year, ym.month);
-            for (int day = 1; day <= days; ++day, ++d, w = (w + 1) % 7) {
-                dayMonth[d] = static_cast<std::uint8_t>(m);
-                dayOfYearMonth[d] = static_cast<std::uint8_t>(ym.month);
+            const int length = daysInMonth(ym.year, ym.month);
+            for (int day = 1; day <= length; ++day, ++d, w = (w + 1) % 7) {
                 bool off = w == 0 || holiday[d];
                 for (const auto& [offMonth, offDay] : tariff.extraDaysOff)
                     off = off || (offMonth == ym.month && offDay == day);
-                dayClass[d] = static_cast<std::uint8_t>(off      ? DayClass::Holiday
-                                                        : w == 6 ? DayClass::Saturday
-                                                                 : DayClass::Weekday);
+                const DayClass cls = off      ? DayClass::Holiday
+                                     : w == 6 ? DayClass::Saturday
+                                              : DayClass::Weekday;
+                days[d] = {m, cls,
+                           m < kHistory ? nullptr : grid->band[ym.month][static_cast<int>(cls)].data()};
             }
         }
     }
 
-    // The data's interval length: the length most intervals have.
+    // One pass over the intervals: each is checked and its kWh added to its band. The intervals
+    // come in runs of one day and one length (a day's readings together): what depends on the day
+    // or the length is worked out once per run, and a run's count and largest reading go to its
+    // month when it ends.
+    std::vector<MonthSums> sums(static_cast<std::size_t>(monthCount));
+    std::vector<std::int64_t> bandMicro(static_cast<std::size_t>(request.months) * bandCount, 0);
     std::array<int, 4> lengthCount{}; // 15, 30, 60, other
-    for (const MeterInterval& interval : request.intervals)
-        ++lengthCount[interval.minutes == 15   ? 0
-                      : interval.minutes == 30 ? 1
-                      : interval.minutes == 60 ? 2
-                                               : 3];
+    std::vector<bool> lengthChecked(1441, false);
+    const MeterInterval* const begin = request.intervals.data();
+    const MeterInterval* const end = begin + request.intervals.size();
+    const MeterInterval* runStart = begin;
+    int runMinutes = -1; // no interval has it: the first one starts a run
+    std::int32_t runDate = 0;
+    std::int64_t runMax = 0; // the run's largest reading, in millionths of a kWh
+    const Day* day = nullptr;
+    MonthSums* month = nullptr;
+    std::int64_t* dayBands = nullptr;
+    const auto closeRun = [&](const MeterInterval* at) {
+        const int count = static_cast<int>(at - runStart);
+        if (count == 0)
+            return;
+        lengthCount[runMinutes == 15 ? 0 : runMinutes == 30 ? 1 : runMinutes == 60 ? 2 : 3] += count;
+        if (month) {
+            month->intervals += count;
+            month->maxDemandMicro = std::max(month->maxDemandMicro, runMax * 60 / runMinutes);
+        }
+        runMax = 0;
+        runStart = at;
+    };
+    for (const MeterInterval* it = begin; it != end; ++it) {
+        if (it->date != runDate || it->minutes != runMinutes) {
+            closeRun(it);
+            if (it->minutes <= 0 || it->minutes > 1440)
+                return Error{startText(it->date, std::clamp<int>(it->start, 0, 1439)) +
+                             " の区間が正しくありません（長さ " + std::to_string(it->minutes) + " 分）。"};
+            if (!lengthChecked[it->minutes]) {
+                lengthChecked[it->minutes] = true;
+                if (auto fault = edgeFault(tariff, it->minutes))
+                    return *fault;
+            }
+            runMinutes = it->minutes;
+            runDate = it->date;
+            const std::int64_t d = static_cast<std::int64_t>(it->date) - firstDay;
+            if (d < 0 || d >= static_cast<std::int64_t>(dayCount)) {
+                day = nullptr;
+                month = nullptr;
+                dayBands = nullptr;
+            } else {
+                day = &days[static_cast<std::size_t>(d)];
+                month = &sums[static_cast<std::size_t>(day->month)];
+                dayBands = day->bands
+                               ? &bandMicro[static_cast<std::size_t>(day->month - kHistory) * bandCount]
+                               : nullptr;
+            }
+        }
+        const unsigned start = static_cast<unsigned>(it->start);
+        const double kwh = it->kwh;
+        if (start >= 1440u || !(kwh >= 0 && kwh <= kMaxIntervalKwh))
+            return Error{startText(it->date, std::clamp<int>(it->start, 0, 1439)) +
+                         " の区間が正しくありません（kWh が負か、数値でないか、大きすぎます）。"};
+        const std::int64_t micro = microKwh(kwh);
+        runMax = std::max(runMax, micro);
+        if (!dayBands)
+            continue;
+        const int band = day->bands[start];
+        if (band < 0)
+            return Error{"料金表「" + tariff.name + "」のどの時間帯（bands）にも当たらない区間があります: " +
+                         startText(it->date, it->start) + "（" + dayClassName(day->dayClass) + "）"};
+        dayBands[band] += micro;
+    }
+    closeRun(end);
+    // The data's interval length: the length most intervals have.
     int dataMinutes = 30;
     if (lengthCount[0] > lengthCount[1] && lengthCount[0] >= lengthCount[2])
         dataMinutes = 15;
     else if (lengthCount[2] > lengthCount[1] && lengthCount[2] > lengthCount[0])
         dataMinutes = 60;
-    std::vector<bool> lengthSeen(1441, false);
-    for (const MeterInterval& interval : request.intervals) {
-        if (interval.minutes <= 0 || interval.minutes > 1440 || interval.start < 0 ||
-            interval.start >= 1440 || !std::isfinite(interval.kwh) || interval.kwh < 0 ||
-            interval.kwh > kMaxIntervalKwh)
-            return Error{startText(interval.date, std::clamp<int>(interval.start, 0, 1439)) +
-                         " の区間が正しくありません（長さ " + std::to_string(interval.minutes) + " 分）。"};
-        if (!lengthSeen[interval.minutes]) {
-            lengthSeen[interval.minutes] = true;
-            if (auto fault = edgeFault(tariff, interval.minutes))
-                return *fault;
-        }
-    }
-
-    // One pass over the intervals: each is counted in its month, its demand kept, its kWh added
-    // to its band.
-    const std::size_t bandCount = tariff.bandNames.size();
-    const BandGrid grid(tariff);
-    std::vector<MonthSums> sums(static_cast<std::size_t>(monthCount));
-    std::vector<std::int64_t> bandMicro(static_cast<std::size_t>(request.months) * bandCount, 0);
-    for (const MeterInterval& interval : request.intervals) {
-        const std::int64_t d = static_cast<std::int64_t>(interval.date) - firstDay;
-        if (d < 0 || d >= static_cast<std::int64_t>(dayCount))
-            continue;
-        const int m = dayMonth[d];
-        MonthSums& month = sums[m];
-        ++month.intervals;
-        const std::int64_t micro = microKwh(interval.kwh);
-        const std::int64_t demand =
-            60 % interval.minutes == 0 ? micro * (60 / interval.minutes) : micro * 60 / interval.minutes;
-        month.maxDemandMicro = std::max(month.maxDemandMicro, demand);
-        if (m < kHistory)
-            continue;
-        const int calendarMonth = dayOfYearMonth[d];
-        const auto cls = static_cast<DayClass>(dayClass[d]);
-        int band = interval.start % kSlotMinutes == 0
-                       ? grid.band[calendarMonth][static_cast<int>(cls)][interval.start / kSlotMinutes]
-                       : tariff.bandAt(calendarMonth, cls, interval.start);
-        if (band < 0)
-            return Error{"料金表「" + tariff.name + "」のどの時間帯（bands）にも当たらない区間があります: " +
-                         startText(interval.date, interval.start) + "（" + dayClassName(cls) + "）"};
-        bandMicro[static_cast<std::size_t>(m - kHistory) * bandCount + static_cast<std::size_t>(band)] +=
-            micro;
-    }
 
     // A month's largest demand in whole kW; 0 without data.
     const auto monthDemand = [&](int m) -> std::int64_t {
