@@ -1,10 +1,12 @@
 #include "csvimport/load_csv_option_form.h"
 
 #include "app/numtext.h"
+#include "csvimport/csv_reader.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace wattorio::csvimport {
 
@@ -45,6 +47,12 @@ int countOf(const std::string& text) {
         return INT_MAX;
     return static_cast<int>(v);
 }
+
+// The preview reads no further than this into a file; a field shows at most this many bytes.
+constexpr int kPreviewMaxSkip = 100000;
+constexpr std::size_t kPreviewFieldBytes = 40;
+// Fields shown after the one taken (the next hours of a one-day-a-line file).
+constexpr long long kPreviewFieldsAfter = 2;
 
 } // namespace
 
@@ -214,6 +222,37 @@ Message LoadCsvOptionForm::completionMessage(const std::string& fileName,
 
 Message LoadCsvOptionForm::openFailedMessage(const std::string& reason) {
     return {reason + "\n読み込みを中止しました。", "読み込みエラー", Icon::Warning, Buttons::Ok};
+}
+
+std::string LoadCsvOptionForm::firstLinePreview() const {
+    std::string text = "この設定で最初に読む行: ";
+    if (text2.empty())
+        return text + "（読み込むファイル名を入れると表示します）";
+    const CsvImportOptions o = importOptions();
+    const long long lineNo = static_cast<long long>(o.skipLines) + 1;
+    text += std::to_string(lineNo) + " 行目 ";
+    if (o.skipLines > kPreviewMaxSkip)
+        return text + "（ファイルの先頭から遠いため表示しません）";
+    Result<CsvLineReader> opened = CsvLineReader::open(text2);
+    if (!opened)
+        return text + "（" + opened.error().message + "）";
+    CsvLineReader& reader = *opened;
+    for (int i = 0; i < o.skipLines; ++i)
+        if (!reader.skipLine())
+            return text + "（ファイルは " + std::to_string(reader.lineNumber()) + " 行で終わっています）";
+    const long long column = std::max(o.column, 1);
+    const long long last = std::max<long long>(column + kPreviewFieldsAfter, 3);
+    std::vector<std::string> fields;
+    long long count = 0;
+    if (!reader.readLine(1, last, fields, count, kPreviewFieldBytes))
+        return text + "（ファイルは " + std::to_string(reader.lineNumber()) + " 行で終わっています）";
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        text += (i ? "," : "") + decodeField(fields[i]);
+    if (count > last)
+        text += ",…";
+    if (count < column)
+        return text + " → （" + std::to_string(column) + " 列目がありません）";
+    return text + " → " + decodeField(fields[static_cast<std::size_t>(column - 1)]);
 }
 
 CsvFocus LoadCsvOptionForm::takeFocusRequest() {

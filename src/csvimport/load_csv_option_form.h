@@ -66,6 +66,11 @@ public:
     // A file that could not be opened: nothing was placed.
     static Message openFailedMessage(const std::string& reason);
 
+    // What the settings read first from the file named in Text2, shown under the settings so that
+    // 上からのデータ位置 reads as the lines skipped: "この設定で最初に読む行: 4 行目
+    // 2019/1/1,0:00,3017 → 3017", or why nothing can be shown.
+    std::string firstLinePreview() const;
+
     // The focus wish of the last event, taken once by the window.
     CsvFocus takeFocusRequest();
 

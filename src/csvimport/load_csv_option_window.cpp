@@ -153,6 +153,12 @@ LoadCsvOptionWindow::LoadCsvOptionWindow(ui::GuiContext& context, QWidget* paren
     position->addWidget(label(this, "Label7", "日"), 2, 2);
     position->setColumnStretch(3, 1);
     outer->addLayout(position);
+    preview_ = label(this, "FirstLinePreview", "");
+    preview_->setTextFormat(Qt::PlainText);
+    preview_->setWordWrap(true);
+    preview_->setFrameShape(QFrame::Panel);
+    preview_->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(preview_);
 
     // File name
     QLabel* fileLabel = label(this, "Label12", "読み込むファイル名");
@@ -226,12 +232,18 @@ LoadCsvOptionWindow::LoadCsvOptionWindow(ui::GuiContext& context, QWidget* paren
             showMessage(*m);
         refresh();
     });
-    connect(text1_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { form_.text1 = t.toStdString(); });
-    connect(text2_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { form_.text2 = t.toStdString(); });
-    connect(text3_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { form_.text3 = t.toStdString(); });
+    connect(text1_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        form_.text1 = t.toStdString();
+        showPreview();
+    });
+    connect(text2_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        form_.text2 = t.toStdString();
+        showPreview();
+    });
+    connect(text3_, &QLineEdit::textEdited, this, [this](const QString& t) {
+        form_.text3 = t.toStdString();
+        showPreview();
+    });
     connect(text4_, &QLineEdit::textEdited, this,
             [this](const QString& t) { form_.text4 = t.toStdString(); });
     connect(command1, &QPushButton::clicked, this, &LoadCsvOptionWindow::Command1_Click);
@@ -269,7 +281,12 @@ void LoadCsvOptionWindow::refresh() {
     setTextKeepingCaret(text3_, form_.text3);
     setTextKeepingCaret(text4_, form_.text4);
     text4_->setEnabled(form_.text4Enabled);
+    showPreview();
     applyFocus();
+}
+
+void LoadCsvOptionWindow::showPreview() {
+    preview_->setText(qs(form_.firstLinePreview()));
 }
 
 void LoadCsvOptionWindow::applyFocus() {
@@ -306,8 +323,8 @@ bool LoadCsvOptionWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         const QString text = key->text();
-        if (text.isEmpty())
-            return false; // arrows, Home, End, Delete: no character
+        if (text.isEmpty() || ui::isEditingShortcut(*key))
+            return false; // arrows, Home, End, Delete: no character; Ctrl+A, Ctrl+C ...
         const QList<uint> chars = text.toUcs4();
         return chars.isEmpty() || !digitKeyAccepted(static_cast<char32_t>(chars.front()));
     }

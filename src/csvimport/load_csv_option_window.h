@@ -39,6 +39,7 @@ protected:
 
 private:
     void refresh();
+    void showPreview();
     void applyFocus();
     void showMessage(const Message& message);
     std::optional<std::string> chooseFile();
@@ -56,6 +57,7 @@ private:
     QComboBox* combo1_ = nullptr;
     QComboBox* combo2_ = nullptr;
     QLabel* label1_ = nullptr;
+    QLabel* preview_ = nullptr;
     QLineEdit* text1_ = nullptr;
     QLineEdit* text2_ = nullptr;
     QLineEdit* text3_ = nullptr;

@@ -126,6 +126,8 @@ FilePanel::FilePanel(ui::GuiContext& context, MenuForm& form, QWidget* parent)
     layout->addLayout(buttons);
 
     connect(drive1_, qOverload<int>(&QComboBox::activated), this, &FilePanel::Drive1_Change);
+    // A double-click (or Enter) changes into the folder. The single click before it only names
+    // the target: the folder list stays as it is, or the double-click would land on a new list.
     connect(dir1_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { Dir1_Change(dir1_->row(item)); });
     connect(dir1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
@@ -134,8 +136,7 @@ FilePanel::FilePanel(ui::GuiContext& context, MenuForm& form, QWidget* parent)
         if (row < 0 || row >= static_cast<int>(folders.size()))
             return;
         panel_->chooseTarget(folders[static_cast<std::size_t>(row)].path);
-        showLists();
-        dir1_->setCurrentRow(row);
+        showFilesAndTarget();
     });
     connect(file1_, &QListWidget::currentRowChanged, this, [this](int row) { panel_->selectFile(row); });
     connect(check2_, &QCheckBox::toggled, this, &FilePanel::Check2_Click);
@@ -155,7 +156,6 @@ FilePanel::~FilePanel() = default;
 
 void FilePanel::showLists() {
     const QSignalBlocker blockDrive(drive1_);
-    const QSignalBlocker blockFiles(file1_);
     drive1_->setCurrentIndex(panel_->driveIndex());
 
     dir1_->clear();
@@ -171,7 +171,11 @@ void FilePanel::showLists() {
             current = dir1_->count() - 1;
     }
     dir1_->setCurrentRow(current);
+    showFilesAndTarget();
+}
 
+void FilePanel::showFilesAndTarget() {
+    const QSignalBlocker blockFiles(file1_);
     target_->setText(qs("対象フォルダー：" + panel_->shownFolder()));
     target_->setToolTip(qs(panel_->shownFolder()));
 
@@ -250,7 +254,7 @@ void FilePanel::Command9_Click() {
     showLists();
     tell(r);
     if (r.outcome == Outcome::Done)
-        emit registryChanged();
+        emit siteReadIn();
 }
 
 void FilePanel::Command10_Click() {
@@ -266,7 +270,7 @@ void FilePanel::Command11_Click() {
 }
 
 void FilePanel::Command12_Click() {
-    ui::showHelp(context_);
+    ui::showHelp(context_, QStringLiteral("panel"));
 }
 
 } // namespace wattorio::registry

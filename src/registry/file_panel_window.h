@@ -32,9 +32,13 @@ public:
 signals:
     // The registry changed (a site was copied or read in): the main screen refreshes its fields.
     void registryChanged();
+    // "読込み" registered a transfer set as the last site.
+    void siteReadIn();
 
 private:
     void showLists();
+    // The file list and the target folder only (the folder list stays as it is).
+    void showFilesAndTarget();
     void tell(const FileOpResult& result);
 
     void Drive1_Change(int index);

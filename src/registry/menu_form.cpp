@@ -3,7 +3,9 @@
 #include "app/numtext.h"
 #include "app/sjis.h"
 #include "app/version.h"
+#include "registry/site_book_info.h"
 
+#include <cmath>
 #include <filesystem>
 
 namespace wattorio::registry {
@@ -19,6 +21,23 @@ bool contains(const std::string& text, std::string_view what) {
 void removeQuietly(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
+}
+
+std::optional<BookKind> kindOfMode(float mode) {
+    if (mode == 1)
+        return BookKind::Year;
+    if (mode == 2)
+        return BookKind::TenDay;
+    return std::nullopt;
+}
+
+// The book kind goes with the record; the calendar year kept there stays.
+void storeBookKind(SiteRecord& record, float mode) {
+    if (const std::optional<BookKind> kind = kindOfMode(mode)) {
+        SiteBookInfo info = siteBookInfo(record);
+        info.kind = kind;
+        setSiteBookInfo(record, info);
+    }
 }
 
 } // namespace
@@ -82,7 +101,7 @@ std::optional<Message> MenuForm::startUp(const std::string& currentDir) {
     name.clear();
     multiplier = "1";
     contract = "0";
-    powerFactor = "00";
+    powerFactor.clear();
     folderName.clear();
     utilityIndex_ = -1;
 
@@ -112,6 +131,40 @@ void MenuForm::chooseUtility(int index) {
     state_.UtilityNo = static_cast<float>(index + 1);
 }
 
+const std::vector<std::string>& MenuForm::supplyItems() {
+    static const std::vector<std::string> items{std::string(kUnsetText),
+                                                std::string(supplyText(Supply::High)),
+                                                std::string(supplyText(Supply::ExtraHigh))};
+    return items;
+}
+
+const std::vector<std::string>& MenuForm::categoryItems() {
+    static const std::vector<std::string> items{
+        std::string(kUnsetText), std::string(tariffs::categoryName(tariffs::Category::Office)),
+        std::string(tariffs::categoryName(tariffs::Category::Factory))};
+    return items;
+}
+
+int MenuForm::supplyIndex() const {
+    return !supply ? 0 : *supply == Supply::High ? 1 : 2;
+}
+
+int MenuForm::categoryIndex() const {
+    return !category ? 0 : *category == tariffs::Category::Office ? 1 : 2;
+}
+
+void MenuForm::chooseSupply(int index) {
+    supply = index == 1   ? std::optional(Supply::High)
+             : index == 2 ? std::optional(Supply::ExtraHigh)
+                          : std::nullopt;
+}
+
+void MenuForm::chooseCategory(int index) {
+    category = index == 1   ? std::optional(tariffs::Category::Office)
+               : index == 2 ? std::optional(tariffs::Category::Factory)
+                            : std::nullopt;
+}
+
 void MenuForm::chooseBookMode(int mode) {
     bookMode_ = static_cast<float>(mode);
 }
@@ -130,10 +183,16 @@ void MenuForm::listClick(int row) {
     contract = site[3];
     powerFactor = site[4];
     state_.UtilityNo = static_cast<float>(val(site[5]));
-    siteButtonsEnabled_ = true;
     const int u = static_cast<int>(state_.UtilityNo);
     utilityIndex_ = u >= 1 && u <= 9 ? u - 1 : -1;
-    // The book kind follows the site's files when it has one kind only; the user can change it.
+    supply = siteSupply(site);
+    category = siteCategory(site);
+    // The book kind is the one the site was registered with; a site registered before the kind
+    // was kept follows its files when it has one kind only. The user can change it.
+    if (const std::optional<BookKind> kind = siteBookInfo(site).kind) {
+        chooseBookMode(static_cast<int>(*kind));
+        return;
+    }
     std::error_code ec;
     const bool year = std::filesystem::exists(Fail_Name_Set(state_.AppDir, site[0], 1), ec);
     const bool tenDay = std::filesystem::exists(Fail_Name_Set(state_.AppDir, site[0], 2), ec);
@@ -147,6 +206,8 @@ void MenuForm::clearFields() {
     contract.clear();
     powerFactor.clear();
     utilityIndex_ = -1;
+    supply.reset();
+    category.reset();
 }
 
 void MenuForm::Grd_Set() {
@@ -183,11 +244,16 @@ Message MenuForm::add() {
         return inputError("電力計の倍率を入力してください。");
     if (mult < 1)
         return inputError("電力計の倍率は１以上を入力してください。");
+    // A pasted fraction gets past the digit keys: a new site takes whole numbers only.
+    if (mult != std::floor(mult))
+        return inputError("電力計の倍率は整数で入力してください。");
     const double kw = val(contract);
     if (kw == 0)
         return inputError("契約電力を入力してください。");
     if (kw < 50)
         return inputError("契約電力は５０ｋＷ以上を入力してください。");
+    if (kw != std::floor(kw))
+        return inputError("契約電力は整数で入力してください。");
     const double pf = val(powerFactor);
     if (pf == 0)
         return inputError("年間力率を入力してください。");
@@ -197,6 +263,11 @@ Message MenuForm::add() {
         return inputError("年間力率は １ ～ 100 の範囲で入力してください。");
     if (state_.UtilityNo < 1)
         return inputError("電力会社を選択してください。");
+    SiteRecord record{"", name, multiplier, contract, powerFactor, numberText(state_.UtilityNo), "", "", ""};
+    if (const std::string problem = siteFiguresProblem(record); !problem.empty())
+        return inputError(problem);
+    setSiteFacts(record, supply, category);
+    storeBookKind(record, bookMode_);
     // A serial whose files are still there (left by a crash or an unregistered copy) is passed over.
     const std::optional<int> serial = freeSerial(state_, static_cast<int>(nextSiteRow_));
     if (!serial)
@@ -205,8 +276,8 @@ Message MenuForm::add() {
     const int r = static_cast<int>(nextSiteRow_);
     const SiteRecord before = state_.SiteTable[r];
     const int serialBefore = state_.SaihanValue;
-    state_.SiteTable[r] = {serialText(*serial),          name, multiplier, contract, powerFactor,
-                           numberText(state_.UtilityNo), "",   "",         ""};
+    record[0] = serialText(*serial);
+    state_.SiteTable[r] = record;
     nextSiteRow_ += 1;
     state_.SaihanValue = *serial + 1;
     if (std::optional<Message> failed = Data_Save()) {
@@ -215,13 +286,13 @@ Message MenuForm::add() {
         state_.SiteTable[r] = before;
         return *failed;
     }
+    // The fields are ready for the next site, so no site stays chosen behind them.
+    state_.SiteRow = 0;
     Grd_Set();
-    name.clear();
+    clearFields();
     multiplier = "1";
     contract = "0";
-    powerFactor = "00";
     state_.UtilityNo = 0;
-    utilityIndex_ = -1;
     return notice("登録しました。", "登録確認メッセージ");
 }
 
@@ -233,13 +304,20 @@ std::optional<Message> MenuForm::change() {
     if (std::optional<Message> m = fieldsProblem(*this))
         return m;
     const int r = static_cast<int>(state_.SiteRow);
-    const SiteRecord before = state_.SiteTable[r];
+    SiteRecord changed = state_.SiteTable[r];
+    changed[1] = name;
+    changed[2] = multiplier;
+    changed[3] = contract;
+    changed[4] = powerFactor;
+    changed[5] = numberText(state_.UtilityNo);
+    // Figures no bill can be priced with are refused here as on 新規追加, with the bounds named.
+    if (const std::string problem = siteFiguresProblem(changed); !problem.empty())
+        return inputError(problem + "\n変更していません。");
+    setSiteFacts(changed, supply, category);
+    storeBookKind(changed, bookMode_);
     SiteRecord& site = state_.SiteTable[r];
-    site[1] = name;
-    site[2] = multiplier;
-    site[3] = contract;
-    site[4] = powerFactor;
-    site[5] = numberText(state_.UtilityNo);
+    const SiteRecord before = site;
+    site = changed;
     if (std::optional<Message> failed = Data_Save()) {
         site = before;
         return failed;
@@ -285,6 +363,13 @@ std::optional<Message> MenuForm::remove(Prompter& prompter) {
     state_.UtilityNo = 0;
     clearFields();
     return std::nullopt;
+}
+
+Message MenuForm::chooseReadInSite() {
+    const int row = static_cast<int>(nextSiteRow_) - 1;
+    listClick(row);
+    return notice("登録しました：" + state_.SiteTable[row][1] + "（No. " + std::to_string(row) + "）",
+                  "登録メッセージ");
 }
 
 Message MenuForm::bookAlreadyOpen(const std::string& action) {

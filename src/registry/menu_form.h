@@ -6,9 +6,11 @@
 #include "app/message.h"
 #include "app/text_grid.h"
 #include "registry/registry.h"
+#include "registry/site_facts.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wattorio::registry {
 
@@ -40,20 +42,36 @@ public:
     // Combo1 click.
     void chooseUtility(int index);
 
+    // 受電 and 区分 of the site (nothing = 未設定), and the drop-downs that show them: position 0
+    // is 未設定, then the choices in the order of supplyItems() / categoryItems().
+    std::optional<Supply> supply;
+    std::optional<tariffs::Category> category;
+    static const std::vector<std::string>& supplyItems();
+    static const std::vector<std::string>& categoryItems();
+    int supplyIndex() const;
+    int categoryIndex() const;
+    void chooseSupply(int index);
+    void chooseCategory(int index);
+
     // Option1 / Option2.
     void chooseBookMode(int mode);
     float bookMode() const { return bookMode_; }
     float nextSiteRow() const { return nextSiteRow_; }
-    // "選　択", "変　更", "削　除", "コピー" become usable with the first click on a list row.
-    bool siteButtonsEnabled() const { return siteButtonsEnabled_; }
+    // "選　択", "変　更", "削　除", "コピー" are usable while a registered site is chosen.
+    bool siteButtonsEnabled() const { return hasSite(state_.SiteRow); }
 
     // MSFlexGrid1 click on list row `row` (>= 1). Rows without a site select nothing.
     void listClick(int row);
 
-    // Command2 "新規追加". Returns the message to show (an input error or "登録しました。").
+    // Command2 "新規追加". Returns the message to show (an input error or "登録しました。"). The
+    // new site keeps the chosen book kind; no site is chosen afterwards.
     Message add();
-    // Command3 "変　更"; nothing (and no message) without a selected site.
+    // Command3 "変　更"; nothing (and no message) without a selected site. The figures are held to
+    // the bounds every site keeps (siteFiguresProblem); the chosen book kind is stored.
     std::optional<Message> change();
+    // After "読込み" registered a transfer set: chooses the new site (the last row) and returns the
+    // notice naming it.
+    Message chooseReadInSite();
     // Command4 "削　除": asks through the prompter first; deletes the site's files.
     std::optional<Message> remove(Prompter& prompter);
     // Command1 "選　択": sets SiteDataPath and returns the form to open ("Mainichi" / "Nenkan"),
@@ -74,7 +92,7 @@ public:
     void setNextSiteRow(float row) { nextSiteRow_ = row; }
     AppState& state() { return state_; }
     bool hasSite(float row) const;
-    // Empties the four fields and the utility box.
+    // Empties the four fields, the utility box and the site facts.
     void clearFields();
 
 private:
@@ -85,7 +103,6 @@ private:
     int utilityIndex_ = -1;
     float bookMode_ = 0;
     float nextSiteRow_ = 1;
-    bool siteButtonsEnabled_ = false;
     // The registry was damaged and could not be copied aside: it is not rewritten in this run.
     bool saveBlocked_ = false;
 };

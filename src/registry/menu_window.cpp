@@ -38,6 +38,16 @@ QLineEdit* field(QWidget* parent, const char* objectName, const char* hint) {
     return e;
 }
 
+QComboBox* choiceBox(QWidget* parent, const char* objectName, const char* hint,
+                     const std::vector<std::string>& items) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(objectName));
+    c->setToolTip(qs(hint));
+    for (const std::string& item : items)
+        c->addItem(qs(item));
+    return c;
+}
+
 QLabel* label(QWidget* parent, const char* text, const char* objectName = nullptr) {
     auto* l = new QLabel(qs(text), parent);
     if (objectName)
@@ -102,6 +112,14 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     fields->addWidget(label(main, "％"), 3, 2);
     fields->addWidget(label(main, "電力会社"), 4, 0);
     fields->addWidget(combo1_, 4, 1, 1, 2);
+    supply_ = choiceBox(main, "ComboSupply", "受電の電圧（料金メニューの電圧の段を決めます）",
+                        MenuForm::supplyItems());
+    category_ =
+        choiceBox(main, "ComboCategory", "物件の区分（比べる料金メニューの区分）", MenuForm::categoryItems());
+    fields->addWidget(label(main, "受　　電"), 5, 0);
+    fields->addWidget(supply_, 5, 1, 1, 2);
+    fields->addWidget(label(main, "区　　分"), 6, 0);
+    fields->addWidget(category_, 6, 1, 1, 2);
     right->addLayout(fields);
 
     auto* frame = new QGroupBox(qs("種　別"), main);
@@ -136,8 +154,6 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     connect(compareSites, &QPushButton::clicked, this,
             [this] { ui::showWindow(context_, "SiteComparison"); });
     right->addLayout(buttons);
-    for (QPushButton* b : {command1_, command3_, command4_, command6_})
-        b->setEnabled(false);
 
     check1_ = new QCheckBox(qs("作成ﾃﾞｰﾀの書き出し、読み込み"), main);
     check1_->setObjectName(QStringLiteral("Check1"));
@@ -153,11 +169,15 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     filePanel_->hide();
     outer->addWidget(filePanel_);
 
-    setFixedSize(ui::twipsToPixels(kNarrowTwips), 520);
+    setFixedSize(ui::twipsToPixels(kNarrowTwips), 580);
 
     connect(grid_, &ui::FlexGrid::cellClicked, this, [this](int row, int) { selectSite(row); });
     connect(combo1_, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { form_.chooseUtility(index); });
+    connect(supply_, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { form_.chooseSupply(index); });
+    connect(category_, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { form_.chooseCategory(index); });
     connect(option1_, &QRadioButton::clicked, this, [this] { form_.chooseBookMode(1); });
     connect(option2_, &QRadioButton::clicked, this, [this] { form_.chooseBookMode(2); });
     connect(command1_, &QPushButton::clicked, this, &MenuWindow::Command1_Click);
@@ -169,6 +189,11 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     connect(help, &QPushButton::clicked, this, [this] { ui::showHelp(context_); });
     connect(check1_, &QCheckBox::toggled, this, &MenuWindow::setFilePanelShown);
     connect(filePanel_, &FilePanel::registryChanged, this, &MenuWindow::refreshFields);
+    connect(filePanel_, &FilePanel::siteReadIn, this, [this] {
+        const Message m = form_.chooseReadInSite();
+        refreshFields();
+        showMessage(m);
+    });
 
     for (QLineEdit* e : {text2_, text3_, text4_}) {
         ui::numberField(e);
@@ -200,6 +225,8 @@ void MenuWindow::refreshFields() {
     text3_->setText(qs(form_.contract));
     text4_->setText(qs(form_.powerFactor));
     combo1_->setCurrentIndex(form_.utilityIndex());
+    supply_->setCurrentIndex(form_.supplyIndex());
+    category_->setCurrentIndex(form_.categoryIndex());
     const int mode = static_cast<int>(form_.bookMode());
     // Both options clear when no book kind is chosen.
     option1_->setAutoExclusive(false);
@@ -208,20 +235,24 @@ void MenuWindow::refreshFields() {
     option2_->setChecked(mode == 2);
     option1_->setAutoExclusive(true);
     option2_->setAutoExclusive(true);
-    // No site chosen (after コピー, 読込み, 削　除, 変　更): no row stays highlighted either.
-    if (!form_.hasSite(context_.state.SiteRow)) {
+    // Only the chosen site's row is highlighted: none after 新規追加, 変　更, 削　除 and コピー.
+    const int row = static_cast<int>(context_.state.SiteRow);
+    if (form_.hasSite(context_.state.SiteRow)) {
+        if (!grid_->selectionModel()->isRowSelected(row - 1, {}))
+            grid_->selectRow(row - 1);
+    } else {
         grid_->clearSelection();
         grid_->setCurrentIndex({});
     }
+    for (QPushButton* b : {command1_, command3_, command4_, command6_})
+        b->setEnabled(form_.siteButtonsEnabled());
 }
 
 void MenuWindow::selectSite(int row) {
-    if (row < 1 || !form_.hasSite(static_cast<float>(row)))
-        return;
-    form_.listClick(row);
+    // A click below the last site chooses nothing; the highlight goes back to the chosen site.
+    if (row >= 1 && form_.hasSite(static_cast<float>(row)))
+        form_.listClick(row);
     refreshFields();
-    for (QPushButton* b : {command1_, command3_, command4_, command6_})
-        b->setEnabled(form_.siteButtonsEnabled());
 }
 
 void MenuWindow::takeFields() {
@@ -321,7 +352,7 @@ bool MenuWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         const QString text = key->text();
-        if (key->key() == Qt::Key_Backspace || text.isEmpty())
+        if (key->key() == Qt::Key_Backspace || text.isEmpty() || ui::isEditingShortcut(*key))
             return false;
         const char32_t c = text.toUcs4().value(0);
         return digitFieldKey(c) != KeyAction::Accept;

@@ -69,6 +69,8 @@ private:
     QLineEdit* text3_ = nullptr;
     QLineEdit* text4_ = nullptr;
     QComboBox* combo1_ = nullptr;
+    QComboBox* supply_ = nullptr;
+    QComboBox* category_ = nullptr;
     QRadioButton* option1_ = nullptr;
     QRadioButton* option2_ = nullptr;
     QPushButton* command1_ = nullptr;

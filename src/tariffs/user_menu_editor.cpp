@@ -88,7 +88,7 @@ int UserMenuEditor::addRow() {
     Row r;
     r.fields[kColUtility] = kUtilityNames[static_cast<std::size_t>(defaultUtility_ - 1)];
     r.fields[kColCategory] = std::string(categoryName(Category::Office));
-    r.fields[kColVoltage] = "2";
+    r.fields[kColVoltage] = std::string(voltageMark(2));
     r.fields[kColFormula] = std::string(formulaShortName(Formula::Total_Natsu_Sonota));
     r.fields[kColTax] = "10";
     r.fields[kColFuel] = "0";

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "ui/widgets.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -40,7 +41,8 @@ public:
             choices << qs(categoryName(Category::Office)) << qs(categoryName(Category::Factory));
             break;
         case kColVoltage:
-            choices << QStringLiteral("1") << QStringLiteral("2") << QStringLiteral("3");
+            for (int row = 1; row <= 3; ++row)
+                choices << qs(voltageMark(row));
             break;
         case kColFormula:
             for (Formula f :
@@ -55,6 +57,8 @@ public:
         auto* combo = new QComboBox(parent);
         combo->setEditable(true);
         combo->addItems(choices);
+        // The list opens as wide as its longest choice, however narrow the column.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 24);
         return combo;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -143,6 +147,15 @@ UserMenuEditorWindow::UserMenuEditorWindow(ui::GuiContext& context, QWidget* par
     grid_->setColumnWidth(kColUtility, std::max(grid_->columnWidth(kColUtility), 90));
     grid_->setColumnWidth(kColCategory, std::max(grid_->columnWidth(kColCategory), 150));
     grid_->setColumnWidth(kColName, std::max(grid_->columnWidth(kColName), 260));
+    // The formula's drop-down takes the column's width: wide enough for the longest name.
+    int formulaWidth = 0;
+    for (Formula f :
+         {Formula::Total_Natsu_Sonota, Formula::Total_Holiday_Natsu_Sonota, Formula::Total_Peek_Hiru_Yakan_Y,
+          Formula::Total_Kizibetu_1, Formula::Total_kizibet_Yakan_2, Formula::Total_Kizibetu_2,
+          Formula::Total_Hokuden_1, Formula::Total_Hokuden_2})
+        formulaWidth = std::max(formulaWidth, grid_->fontMetrics().horizontalAdvance(qs(formulaShortName(f))));
+    grid_->setColumnWidth(kColFormula, std::max(grid_->columnWidth(kColFormula), formulaWidth + 48));
+    grid_->setColumnWidth(kColVoltage, std::max(grid_->columnWidth(kColVoltage), 64));
 }
 
 void UserMenuEditorWindow::tellLoadProblems() {
@@ -187,6 +200,8 @@ void UserMenuEditorWindow::fillRow(int row) {
         }
         if (c == kStatusColumn) {
             item->setText(problem.empty() ? QStringLiteral("使えます") : qs(problem));
+            // A long reason is cut in the column: the whole of it shows under the pointer.
+            item->setToolTip(problem.empty() ? QString() : qs(problem));
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
         } else {
             item->setText(qs(editor_.field(row, c)));
@@ -211,7 +226,10 @@ void UserMenuEditorWindow::cellChanged(int row, int column) {
 void UserMenuEditorWindow::add() {
     const int row = editor_.addRow();
     fill();
-    grid_->setCurrentCell(row, kColName);
+    // The new row is filled in from its first cell.
+    grid_->setCurrentCell(row, 0);
+    grid_->scrollToItem(grid_->item(row, 0));
+    grid_->setFocus(Qt::OtherFocusReason);
 }
 
 void UserMenuEditorWindow::copy() {

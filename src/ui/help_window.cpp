@@ -7,11 +7,14 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -24,6 +27,30 @@ QString helpIndexPage() {
         return {};
     const QString page = qs(data) + QStringLiteral("/help/index.html");
     return QFileInfo(page).isFile() ? page : QString();
+}
+
+QString helpSectionFor(const QWidget* widget) {
+    // Parts of a window come before the window they lie in.
+    static const std::pair<const char*, const char*> kSections[] = {
+        {"FilePanel", "panel"},
+        {"Menu", "menu"},
+        {"YearHeatmap", "heatmap"},
+        {"Mainichi", "mainichi"},
+        {"Load_CSV_Option", "csv"},
+        {"IntervalImport", "interval"},
+        {"Nenkan", "nenkan"},
+        {"ResultCharts", "charts"},
+        {"Total", "total"},
+        {"Comparison", "compare"},
+        {"SiteComparison", "sites"},
+        {"Excell", "excel"},
+        {"UserMenuEditor", "usermenu"},
+    };
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        for (const auto& [name, section] : kSections)
+            if (w->objectName() == QLatin1String(name))
+                return QLatin1String(section);
+    return {};
 }
 
 HelpWindow::HelpWindow(const QString& indexPage, QWidget* parent)
@@ -62,8 +89,7 @@ HelpWindow::HelpWindow(const QString& indexPage, QWidget* parent)
 
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(forward, &QPushButton::clicked, browser_, &QTextBrowser::forward);
-    connect(home, &QPushButton::clicked, this,
-            [this] { browser_->setSource(QUrl::fromLocalFile(indexPage_)); });
+    connect(home, &QPushButton::clicked, this, [this] { showSection({}); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
@@ -75,6 +101,16 @@ HelpWindow::HelpWindow(const QString& indexPage, QWidget* parent)
     });
 }
 
+void HelpWindow::showSection(const QString& section) {
+    QUrl url = QUrl::fromLocalFile(indexPage_);
+    if (!section.isEmpty())
+        url.setFragment(section);
+    if (browser_->source() != url)
+        browser_->setSource(url);
+    else if (!section.isEmpty())
+        browser_->scrollToAnchor(section);
+}
+
 namespace {
 const WindowRegistrar registrar("Help", [](GuiContext&) -> QWidget* {
     const QString page = helpIndexPage();
@@ -82,19 +118,37 @@ const WindowRegistrar registrar("Help", [](GuiContext&) -> QWidget* {
 });
 } // namespace
 
-QWidget* showHelp(GuiContext& context) {
+QWidget* showHelp(GuiContext& context, const QString& section) {
+    const bool wasOpen = context.window("Help") != nullptr;
     QWidget* window = showWindow(context, "Help");
-    if (!window)
+    if (!window) {
         context.prompter.show(
             Message{"ヘルプファイルが見つかりません。", kAppTitle, Icon::Warning, Buttons::Ok});
+        return nullptr;
+    }
+    if (auto* help = qobject_cast<HelpWindow*>(window))
+        help->showSection(section);
+    if (!wasOpen)
+        fitOnScreen(window);
     return window;
 }
 
 bool HelpKey::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
-        watched->isWidgetType() && !QApplication::activeModalWidget()) {
-        showHelp(context_);
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F1 && !QApplication::activeModalWidget()) {
+        showHelp(context_, helpSectionFor(static_cast<QWidget*>(watched)));
         return true;
+    }
+    if (key->matches(QKeySequence::SelectAll)) {
+        QLineEdit* edit = qobject_cast<QLineEdit*>(watched);
+        if (auto* combo = qobject_cast<QComboBox*>(watched))
+            edit = combo->lineEdit();
+        if (edit) {
+            edit->selectAll();
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace wattorio::ui {
 
@@ -34,6 +37,14 @@ Answer MessageBoxPrompter::show(const Message& message) {
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    // A short text makes a narrow box whose title bar cuts the title ("登録… ジ"): the box is made
+    // wide enough for the whole title beside the title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) * 6 / 5 + 140;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     if (auto* cancel = box.button(QMessageBox::Cancel))
         cancel->setText(QStringLiteral("キャンセル"));
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;

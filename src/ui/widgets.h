@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+class QKeyEvent;
 class QPrinter;
 class QPushButton;
 class QWidget;
@@ -26,6 +27,14 @@ inline QString qs(const char* text) {
 
 // A button with its caption, its object name (the designer name) and, when given, its hint.
 QPushButton* button(QWidget* parent, const char* objectName, const char* caption, const char* hint = nullptr);
+
+// A key pressed with Ctrl (select all, copy, paste, undo ...): the fields' character filters let
+// it through to the field.
+bool isEditingShortcut(const QKeyEvent& key);
+
+// Makes a top-level window no larger than the free area of its screen, its frame included, and
+// places it wholly on that area (centred).
+void fitOnScreen(QWidget* window);
 
 // The system's default printer for a high-resolution page, or nullptr when there is none.
 std::unique_ptr<QPrinter> defaultPrinter();

@@ -57,13 +57,21 @@ private:
         work.write("000002_Y.dat", "\"4\",\"1\"\r\n12.5\r\n");
     }
 
-    // Double-clicks the folder of that name in the folder list.
+    // Double-clicks the folder of that name in the folder list, with the mouse when it is shown.
     static bool openFolder(QListWidget* dir1, const QString& name) {
         for (int i = 0; i < dir1->count(); ++i) {
-            if (dir1->item(i)->text().trimmed() == name) {
-                emit dir1->itemActivated(dir1->item(i));
+            QListWidgetItem* item = dir1->item(i);
+            if (item->text().trimmed() != name)
+                continue;
+            if (!dir1->isVisible()) {
+                emit dir1->itemActivated(item);
                 return true;
             }
+            dir1->scrollToItem(item);
+            const QPoint at = dir1->visualItemRect(item).center();
+            QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, at);
+            return true;
         }
         return false;
     }
@@ -178,14 +186,19 @@ private slots:
         file1->setCurrentRow(0);
         const std::size_t before = prompter.shown.size();
         command9->click();
-        QCOMPARE(prompter.shown.size(), before + 1); // the question only; no completion message
-        QCOMPARE(prompter.shown.back().text, std::string("Plant_Wattorio_M.dat のデータを読み込みます。"));
+        QCOMPARE(prompter.shown.size(), before + 2);
+        QCOMPARE(prompter.shown[before].text, std::string("Plant_Wattorio_M.dat のデータを読み込みます。"));
+        QCOMPARE(prompter.shown.back().text, std::string("登録しました：Plant（No. 3）"));
         QCOMPARE(window.form().nextSiteRow(), 4.0f);
         QCOMPARE(grid->model()->data(grid->model()->index(2, 1)).toString(), QStringLiteral("Plant"));
         QCOMPARE(state.SiteTable[3][0], std::string(" 3"));
         QCOMPARE(work.read("000003_Y.dat"), work.read("000002_Y.dat"));
         QCOMPARE(file1->currentRow(), -1);
-        QCOMPARE(state.SiteRow, 0.0f);
+        // The new site is the chosen one, its row the only one highlighted.
+        QCOMPARE(state.SiteRow, 3.0f);
+        QCOMPARE(child<QLineEdit>(window, "Text1")->text(), QStringLiteral("Plant"));
+        QCOMPARE(grid->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(grid->selectionModel()->selectedRows().front().row(), 2);
 
         // Writing the same site out again asks first; Cancel leaves the set as it is.
         grid->clickCell(2, 1);
