@@ -1,8 +1,9 @@
 // ワットリオ: the main screen starts in the working folder and stays until "終　了".
 //
-// The working folder: the folder given as the only argument; else ~/ワットリオ (made when missing)
-// when started with --home-folder (the desktop entry does) or from the home folder itself, so that
-// the registry files never land loose in the home folder; else the current folder.
+// The working folder: the folder given as the only argument (the program ends when it is not
+// there); else ~/ワットリオ (made when missing) when started with --home-folder (the desktop entry
+// does) or from the home folder itself, so that the registry files never land loose in the home
+// folder; else the current folder.
 // --smoke-test starts up completely and ends at once (used by the install check).
 
 #include "app/app_state.h"
@@ -25,25 +26,11 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 using namespace wattorio;
-
-namespace {
-
-// The folder the program works in, chosen as the header says; "" when ~/ワットリオ cannot be made.
-QString chooseWorkingFolder(const QStringList& args, bool homeFolder) {
-    for (const QString& a : args.mid(1))
-        if (!a.startsWith(QStringLiteral("--")) && QDir(a).exists())
-            return QDir(a).absolutePath();
-    const QDir home = QDir::home();
-    if (!homeFolder && QDir::current().canonicalPath() != home.canonicalPath())
-        return QDir::currentPath();
-    const QString folder = home.filePath(QString::fromUtf8(kAppTitle));
-    return QDir().mkpath(folder) ? folder : QString();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -60,6 +47,21 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtJapanese);
 
     ui::MessageBoxPrompter prompter;
+    // The working folder first: a folder that is not there ends the program before it locks or
+    // cleans anything.
+    const QStringList args = QApplication::arguments();
+    std::vector<std::string> given;
+    for (const QString& a : args.mid(1))
+        given.push_back(a.toStdString());
+    const Result<std::string> folder =
+        chooseWorkingFolder(given, QDir::homePath().toStdString(), QDir::currentPath().toStdString(),
+                            args.contains(QStringLiteral("--home-folder")));
+    if (!folder || !QDir::setCurrent(QString::fromStdString(*folder))) {
+        const std::string why = folder ? "作業フォルダーを開けません: " + *folder : folder.error().message;
+        prompter.show({why, kAppTitle, Icon::Critical, Buttons::Ok});
+        return 1;
+    }
+
     // One copy of the program at a time. The lock names its owner's process, so a lock left by a
     // crash is taken over.
     QLockFile lock(QDir::tempPath() + QStringLiteral("/wattorio-%1.lock").arg(getuid()));
@@ -70,14 +72,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const QStringList args = QApplication::arguments();
-    const QString folder = chooseWorkingFolder(args, args.contains(QStringLiteral("--home-folder")));
-    if (folder.isEmpty() || !QDir::setCurrent(folder)) {
-        const QByteArray shown = QDir::home().filePath(QString::fromUtf8(kAppTitle)).toUtf8();
-        prompter.show({"作業フォルダー「" + shown.toStdString() + "」を作成できません。", kAppTitle,
-                       Icon::Critical, Buttons::Ok});
-        return 1;
-    }
     // One program at a time writes the working folder, the command line included.
     Result<FolderLock> folderLock = FolderLock::take(QDir::currentPath().toStdString());
     if (!folderLock) {
