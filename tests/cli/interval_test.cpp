@@ -75,3 +75,32 @@ TEST_F(CliInterval, OfficialCalendarAndItsFallback) {
     EXPECT_EQ(s->DayMark[yearbook::bookRowOf(7, 24)][0], yearbook::kWeekday);
     EXPECT_EQ(s->DayMark[yearbook::bookRowOf(7, 20)][0], yearbook::kHoliday);
 }
+
+// A file that leaves its value column open stops the command with the candidates and the option
+// that chooses; a hostile file name reaches the terminal escaped.
+TEST_F(CliInterval, AnOpenColumnStopsAndNamesTheOptions) {
+    std::string twoColumns;
+    for (int k = 0; k < 48; ++k)
+        twoColumns += "2018/1/1 " + std::to_string(k / 2) + (k % 2 ? ":30" : ":00") + ",1,2\n";
+    dir.write("two.csv", twoColumns);
+    dir.write("x\x1b[2Jy.csv", "nothing dated\n");
+    struct Run {
+        std::string args;
+        int status;
+        std::vector<const char*> shown;
+    };
+    const std::vector<Run> runs = {
+        {"'" + dir.file("two.csv") + "'",
+         1,
+         {"2列目　最初の値 1, 1, 1", "3列目　最初の値 2, 2, 2", "--column", "--unit"}},
+        {"--column 3 '" + dir.file("two.csv") + "'", 0, {"値の列 3列目", "書き込んだ時間 24、"}},
+        {"'" + dir.file("x\x1b[2Jy.csv") + "'", 1, {"x\\x1B[2Jy.csv"}},
+    };
+    for (const Run& run : runs) {
+        const test::CliRun r = cli(dir.path(), "import-interval --site 1 " + run.args);
+        EXPECT_EQ(r.status, run.status) << run.args << "\n" << r.out;
+        for (const char* text : run.shown)
+            EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << r.out;
+    }
+}

@@ -128,6 +128,25 @@ private slots:
         child<QPushButton>("Command2")->click();
         QCOMPARE(book->grid().text(1, 4), std::string("300"));
     }
+
+    // A file whose value column cannot be told: the candidates are shown and the answer holds.
+    void anOpenColumnIsAsked() {
+        open("1");
+        std::string twoColumns;
+        for (int k = 0; k < 48; ++k)
+            twoColumns += "2018/1/1 " + std::to_string(k / 2) + (k % 2 ? ":30" : ":00") + ",1,2\n";
+        dir->write("two.csv", twoColumns);
+        window->setFilesChooser([&] { return std::vector<std::string>{dir->file("two.csv")}; });
+        child<QPushButton>("Command1")->click();
+        prompter->answers.push_back(Answer::Cancel);
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(prompter->shown.size(), std::size_t(1)); // the question only, no second box
+        for (const char* part : {"3列目　最初の値 2, 2, 2", "2列目 として読み込みますか"})
+            QVERIFY2(prompter->shown[0].text.find(part) != std::string::npos, part);
+        QCOMPARE(book->grid().text(1, 4), std::string("7"));
+        child<QPushButton>("Command2")->click();
+        QCOMPARE(book->grid().text(1, 4), std::string("2"));
+    }
 };
 
 QTEST_MAIN(IntervalImportTest)
