@@ -1,5 +1,6 @@
 #include "yearbook/holiday_list.h"
 
+#include "app/safe_save.h"
 #include "app/sjis.h"
 #include "yearbook/calendar.h"
 
@@ -7,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <tuple>
@@ -171,6 +171,20 @@ HolidayList::HolidayList(std::vector<Holiday> holidays) : holidays_(std::move(ho
         firstYear_ = holidays_.front().year;
         lastYear_ = holidays_.back().year;
     }
+    for (std::size_t i = 0; i < holidays_.size();) {
+        const int year = holidays_[i].year;
+        const bool newYear = holidays_[i].month == 1 && holidays_[i].day == 1;
+        std::size_t end = i;
+        while (end < holidays_.size() && holidays_[end].year == year)
+            ++end;
+        if (newYear && end - i >= kMinHolidaysOfAYear)
+            coveredYears_.push_back(year);
+        i = end;
+    }
+}
+
+bool HolidayList::covers(int year) const {
+    return std::binary_search(coveredYears_.begin(), coveredYears_.end(), year);
 }
 
 std::vector<Holiday> HolidayList::ofYear(int year) const {
@@ -232,20 +246,12 @@ Result<HolidayList> parseHolidayList(std::string_view bytes) {
 }
 
 Result<HolidayList> loadHolidayList(const std::string& path) {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (ec || !fs::is_regular_file(status))
-        return Error{path + " を読み込めません。"};
-    const auto size = fs::file_size(path, ec);
-    if (ec || size > kMaxHolidayListBytes)
-        return Error{path + " は祝日の一覧として大きすぎます。"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Error{path + " を読み込めません。"};
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    Result<HolidayList> list = parseHolidayList(bytes);
+    ReadOptions options;
+    options.maxBytes = kMaxHolidayListBytes;
+    Result<std::string> bytes = readFileBytes(path, options);
+    if (!bytes)
+        return bytes.error();
+    Result<HolidayList> list = parseHolidayList(*bytes);
     if (!list)
         return Error{path + ": " + list.error().message};
     return list;

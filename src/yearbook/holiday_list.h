@@ -47,12 +47,18 @@ public:
     bool empty() const { return holidays_.empty(); }
     int firstYear() const { return firstYear_; }
     int lastYear() const { return lastYear_; }
-    // True when the list has holidays of years both up to and from `year`.
-    bool covers(int year) const { return !empty() && year >= firstYear_ && year <= lastYear_; }
+    // True when the list holds `year` whole: its 元日 and at least as many holidays as the law
+    // gives every year. A year missing from the middle of a list, or present by a line or two,
+    // is not covered.
+    bool covers(int year) const;
     std::vector<Holiday> ofYear(int year) const;
+
+    // The fewest holidays any year of the program has under the law (2000..2006: 14).
+    static constexpr std::size_t kMinHolidaysOfAYear = 14;
 
 private:
     std::vector<Holiday> holidays_;
+    std::vector<int> coveredYears_;
     int firstYear_ = 0;
     int lastYear_ = 0;
 };
@@ -61,7 +67,7 @@ private:
 // CR LF or LF; the heading line (any line that does not start with a date) is skipped. An error
 // names the first line that is no holiday of a real date, or an empty list.
 Result<HolidayList> parseHolidayList(std::string_view bytes);
-// The same from a file (a regular file of at most kMaxHolidayListBytes, no symbolic link).
+// The same from a file, read through the program's one file read with kMaxHolidayListBytes as its cap.
 Result<HolidayList> loadHolidayList(const std::string& path);
 
 // The file bytes of a list in the syukujitsu layout (Shift_JIS, CR LF) of the computed

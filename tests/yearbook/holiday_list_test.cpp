@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
+#include <sys/stat.h>
 
 using namespace wattorio;
 using namespace wattorio::yearbook;
@@ -81,10 +83,23 @@ TEST(HolidayList, WorkingFolderListTakesPrecedenceAndADamagedOneIsSaidSo) {
     EXPECT_EQ(s.path, data.file(kHolidayListName));
     EXPECT_TRUE(s.list.covers(2020) && !s.list.covers(2021));
 
-    app.write(kHolidayListName, "h\r\n2031/1/1,x\r\n");
+    app.write(kHolidayListName, computedListBytes(2031, 2031));
     s = findHolidayList(app.path(), data.path());
     EXPECT_EQ(s.path, app.file(kHolidayListName));
     EXPECT_TRUE(s.list.covers(2031) && s.note.empty());
+
+    // Read through the one file read: a link or a pipe in the list's place is not read.
+    for (const char* what : {"link", "pipe"}) {
+        std::filesystem::remove(app.file(kHolidayListName));
+        if (std::string(what) == "link")
+            std::filesystem::create_symlink(data.file(kHolidayListName), app.file(kHolidayListName));
+        else
+            ASSERT_EQ(::mkfifo(app.file(kHolidayListName).c_str(), 0600), 0);
+        s = findHolidayList(app.path(), data.path());
+        EXPECT_EQ(s.path, data.file(kHolidayListName)) << what;
+        EXPECT_NE(s.note.find("同梱"), std::string::npos) << what;
+    }
+    std::filesystem::remove(app.file(kHolidayListName));
 
     app.write(kHolidayListName, "h\r\n2031/13/1,x\r\n");
     s = findHolidayList(app.path(), data.path());
@@ -96,6 +111,40 @@ TEST(HolidayList, WorkingFolderListTakesPrecedenceAndADamagedOneIsSaidSo) {
     s = findHolidayList(none.path(), none.path() + "missing");
     EXPECT_TRUE(s.path.empty());
     EXPECT_TRUE(s.list.covers(kComputedFirstYear) && s.list.covers(kComputedLastYear));
+}
+
+// A year counts only when the list holds it whole: its 元日 and at least 14 holidays. The limit
+// itself is tested: 14 holidays cover a year, 13 do not.
+TEST(HolidayList, AYearWithAGapOrAFewLinesIsNotCovered) {
+    const auto listOf = [](const std::vector<int>& years, int lastYearKeeps, bool dropNewYear) {
+        std::vector<Holiday> all;
+        for (int y : years) {
+            std::vector<Holiday> hs = computedHolidays(y);
+            if (y == years.back()) {
+                if (dropNewYear)
+                    hs.erase(hs.begin());
+                hs.resize(std::min<std::size_t>(hs.size(), static_cast<std::size_t>(lastYearKeeps)));
+            }
+            all.insert(all.end(), hs.begin(), hs.end());
+        }
+        return HolidayList(std::move(all));
+    };
+    const struct {
+        HolidayList list;
+        int year;
+        bool covered;
+    } cases[] = {
+        {listOf({2017, 2019}, 99, false), 2018, false},
+        {listOf({2017, 2019}, 99, false), 2019, true},
+        {listOf({2017, 2018}, 1, false), 2018, false},
+        {listOf({2017, 2018}, 14, false), 2018, true},
+        {listOf({2017, 2018}, 13, false), 2018, false},
+        {listOf({2017, 2018}, 99, true), 2018, false}, // no 元日
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.list.covers(c.year), c.covered) << c.year << " of " << c.list.holidays().size();
+    DayMarkTable marks{};
+    EXPECT_FALSE(setOfficialHolidays(marks, 2018, false, cases[0].list));
 }
 
 // The holiday rows of a book year set with the official list must be exactly the Sundays, the
