@@ -54,6 +54,26 @@ constexpr std::size_t kPreviewFieldBytes = 40;
 // Fields shown after the one taken (the next hours of a one-day-a-line file).
 constexpr long long kPreviewFieldsAfter = 2;
 
+// A field as the user wrote it: a UTF-8 file's text as it stands (Shift_JIS text is hardly ever
+// valid UTF-8), anything else as the import decodes it.
+bool validUtf8(const std::string& bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if (!isContinuationByte(bytes[i + k]))
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string shownField(const std::string& bytes) {
+    return validUtf8(bytes) ? bytes : decodeField(bytes);
+}
+
 } // namespace
 
 bool digitKeyAccepted(char32_t key) {
@@ -247,12 +267,12 @@ std::string LoadCsvOptionForm::firstLinePreview() const {
     if (!reader.readLine(1, last, fields, count, kPreviewFieldBytes))
         return text + "（ファイルは " + std::to_string(reader.lineNumber()) + " 行で終わっています）";
     for (std::size_t i = 0; i < fields.size(); ++i)
-        text += (i ? "," : "") + decodeField(fields[i]);
+        text += (i ? "," : "") + shownField(fields[i]);
     if (count > last)
         text += ",…";
     if (count < column)
         return text + " → （" + std::to_string(column) + " 列目がありません）";
-    return text + " → " + decodeField(fields[static_cast<std::size_t>(column - 1)]);
+    return text + " → " + shownField(fields[static_cast<std::size_t>(column - 1)]);
 }
 
 CsvFocus LoadCsvOptionForm::takeFocusRequest() {

@@ -1,5 +1,7 @@
 #include "csvimport/load_csv_option_form.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 using namespace wattorio;
@@ -232,4 +234,37 @@ TEST(LoadCsvOptionForm, CompletionMessages) {
     const Message failed = LoadCsvOptionForm::openFailedMessage("ファイルを開けません: /x.csv");
     EXPECT_EQ(failed.title, "読み込みエラー");
     EXPECT_NE(failed.text.find("/x.csv"), std::string::npos);
+}
+
+// The line the settings read first: 上からのデータ位置 is the number of lines skipped.
+TEST(LoadCsvOptionForm, FirstLinePreview) {
+    test::TempDir dir;
+    dir.write("v.csv", "日付,時刻,値\r\n,,\r\n\r\n2019/1/1,0:00,3017\r\n");
+    dir.write("h.csv", "2019/1/1,火,平日,1,2,3,4,5\n");
+    const std::string head = "この設定で最初に読む行: ";
+    struct Case {
+        const char* file;
+        const char* skip;
+        const char* column;
+        std::string shown;
+    } cases[] = {
+        {"v.csv", "3", "3", "4 行目 2019/1/1,0:00,3017 → 3017"},
+        {"v.csv", "", "", "1 行目 日付,時刻,値 → 日付"},
+        {"v.csv", "2", "1", "3 行目  → "},
+        {"v.csv", "3", "5", "4 行目 2019/1/1,0:00,3017 → （5 列目がありません）"},
+        {"v.csv", "4", "3", "5 行目 （ファイルは 4 行で終わっています）"},
+        {"v.csv", "9", "3", "10 行目 （ファイルは 4 行で終わっています）"},
+        {"h.csv", "0", "4", "1 行目 2019/1/1,火,平日,1,2,3,… → 1"},
+    };
+    for (const Case& c : cases) {
+        LoadCsvOptionForm f;
+        f.text2 = dir.file(c.file);
+        f.text1 = c.skip;
+        f.text3 = c.column;
+        EXPECT_EQ(f.firstLinePreview(), head + c.shown) << c.file << " " << c.skip << " " << c.column;
+    }
+    LoadCsvOptionForm f;
+    EXPECT_EQ(f.firstLinePreview(), head + "（読み込むファイル名を入れると表示します）");
+    f.text2 = dir.file("none.csv");
+    EXPECT_EQ(f.firstLinePreview().rfind(head + "1 行目 （", 0), 0u);
 }

@@ -90,6 +90,91 @@ private slots:
         QCOMPARE(window.form().bookMode(), 2.0f);
     }
 
+    // 受電, 区分 and the book kind are kept in the record; the site buttons and the list's highlight
+    // follow the chosen site only.
+    void siteFactsAndBookKindGoWithTheRecord() {
+        test::TempDir dir;
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
+        AppState& state = screen.state;
+        QCOMPARE(child<QLineEdit>(window, "Text4")->text(), QString());
+        child<QLineEdit>(window, "Text1")->setText(QStringLiteral("工場"));
+        child<QLineEdit>(window, "Text3")->setText(QStringLiteral("2000"));
+        child<QLineEdit>(window, "Text4")->setText(QStringLiteral("95"));
+        const std::pair<const char*, int> choices[] = {
+            {"Combo1", 3}, {"ComboSupply", 2}, {"ComboCategory", 2}};
+        for (const auto& [name, index] : choices) {
+            auto* combo = child<QComboBox>(window, name);
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+        }
+        QTest::mouseClick(child<QRadioButton>(window, "Option2"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(window, "Command2"), Qt::LeftButton);
+        QCOMPARE(screen.prompter.shown.back().text, std::string("登録しました。"));
+        QCOMPARE(state.SiteTable[1][6], std::string("特別高圧"));
+        QCOMPARE(state.SiteTable[1][7], std::string("工場"));
+        QCOMPARE(state.SiteTable[1][8], std::string("W"));
+
+        auto* grid = child<ui::FlexGrid>(window, "MSFlexGrid1");
+        auto* change = child<QPushButton>(window, "Command3");
+        QVERIFY(!change->isEnabled());
+        QVERIFY(!grid->selectionModel()->hasSelection());
+        QTest::mouseClick(child<QRadioButton>(window, "Option1"), Qt::LeftButton);
+        grid->clickCell(1, 1);
+        QVERIFY(change->isEnabled());
+        QVERIFY(child<QRadioButton>(window, "Option2")->isChecked());
+        QCOMPARE(child<QComboBox>(window, "ComboSupply")->currentText(), QStringLiteral("特別高圧"));
+        QCOMPARE(child<QComboBox>(window, "ComboCategory")->currentText(), QStringLiteral("工場"));
+        // A click below the last site leaves the chosen one highlighted.
+        grid->clickCell(5, 1);
+        QCOMPARE(grid->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(grid->selectionModel()->selectedRows().front().row(), 0);
+
+        emit child<QComboBox>(window, "ComboSupply")->activated(0);
+        QTest::mouseClick(change, Qt::LeftButton);
+        QCOMPARE(screen.prompter.shown.back().text, std::string("変更しました。"));
+        QCOMPARE(state.SiteTable[1][6], std::string());
+        QVERIFY(!change->isEnabled());
+        QVERIFY(!grid->selectionModel()->hasSelection());
+    }
+
+    // 変　更 refuses figures no bill could be priced with, and leaves the registry as it was.
+    void changeRefusesImpossibleFigures() {
+        test::TempDir dir;
+        ListWriter w;
+        for (const std::string& f : SiteRecord{" 1", "本社", "1", "450", "98", "1", "", "", ""})
+            w.writeString(f);
+        dir.write("Mt_Menu.dat", *w.bytes());
+        dir.write("W_Saihan.dat", "2\r\n");
+        MainScreen screen(dir);
+        registry::MenuWindow& window = screen.window;
+        const std::string before = dir.read("Mt_Menu.dat");
+        const std::pair<const char*, const char*> cases[] = {{"Text2", "0"},      {"Text2", "abc"},
+                                                             {"Text2", "100001"}, {"Text3", "-100"},
+                                                             {"Text4", "0"},      {"Text4", "999"}};
+        for (const auto& [field, text] : cases) {
+            child<ui::FlexGrid>(window, "MSFlexGrid1")->clickCell(1, 1);
+            child<QLineEdit>(window, field)->setText(QString::fromUtf8(text));
+            QTest::mouseClick(child<QPushButton>(window, "Command3"), Qt::LeftButton);
+            const Message& m = screen.prompter.shown.back();
+            QCOMPARE(m.title, std::string("入力エラー"));
+            QVERIFY2(m.text.find(std::string("「") + text + "」") != std::string::npos, m.text.c_str());
+            QCOMPARE(dir.read("Mt_Menu.dat"), before);
+        }
+    }
+
+    void ctrlASelectsTheWholeField() {
+        test::TempDir dir;
+        MainScreen screen(dir);
+        for (const char* name : {"Text1", "Text2", "Text3"}) {
+            QLineEdit* edit = child<QLineEdit>(screen.window, name);
+            edit->setText(QStringLiteral("123"));
+            edit->deselect();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QCOMPARE(edit->selectedText(), QStringLiteral("123"));
+        }
+    }
+
     void enterMovesOnAndLettersAreDiscarded() {
         test::TempDir dir;
         MainScreen screen(dir);
