@@ -1,8 +1,11 @@
 #include "calc/comparison.h"
 
 #include "app/display_format.h"
+#include "app/numtext.h"
+#include "calc/aggregation.h"
 #include "calc/total_form.h"
 #include "calc/user_pricing.h"
+#include "registry/site_facts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,8 +16,8 @@ namespace wattorio::calc {
 namespace {
 
 constexpr std::string_view kColumnTitles[kRankColumnCount] = {
-    "順位",     "電力会社",   "区分",     "電圧",       "メニュー",   "計算電力量",
-    "基本料金", "電力量料金", "年間合計", "消費税込み", "最安との差", "備考",
+    "順位",       "電力会社", "区分",       "電圧", "メニュー",   "計算電力量", "基本料金",
+    "電力量料金", "年間合計", "消費税込み", "税",   "最安との差", "備考",
 };
 
 // The whole yen a figure shows as.
@@ -41,7 +44,7 @@ double rankAmount(const RankedMenu& r, RankColumn column) {
     case RankColumn::Total:
         return r.total;
     case RankColumn::WithTax:
-        return r.totalWithTax;
+        return r.tax.amount;
     case RankColumn::Difference:
         return r.difference;
     default:
@@ -125,6 +128,55 @@ bool MenuFilter::takes(int menuUtility, tariffs::Category menuCategory, int menu
            (voltage == 0 || menuVoltage == voltage);
 }
 
+std::string readingsProblem(const AppState& state) {
+    for (int r = 0; r < kBookRows; ++r)
+        for (int h = 0; h < kHourSlots; ++h) {
+            const double v = state.HourData[static_cast<std::size_t>(h)][static_cast<std::size_t>(r)];
+            if (!std::isfinite(v) || v < 0)
+                return "データの " + std::to_string(r) + " 行目 " + std::to_string(h) + " 時の値（" +
+                       numberText(v) + "）が負の値か数値でないため、計算しません。データを直してください。";
+        }
+    return {};
+}
+
+std::string figuresRefusalText(const SiteRecord& record) {
+    const std::string problem = registry::siteFiguresProblem(record);
+    return problem.empty() ? problem : problem + "計算しません。物件の登録を「変　更」で直してください。";
+}
+
+std::optional<Message> pricingRefusal(const AppState& state) {
+    if (std::optional<Message> refusal = utilityRefusal(state))
+        return refusal;
+    if (const SiteRecord* site = state.currentSite())
+        if (std::string problem = figuresRefusalText(*site); !problem.empty())
+            return inputError(problem);
+    if (std::string problem = readingsProblem(state); !problem.empty())
+        return inputError(problem);
+    return std::nullopt;
+}
+
+std::string_view taxBasisName(TaxBasis basis) {
+    return basis == TaxBasis::Included ? "included" : "added";
+}
+
+TaxedAmount taxedAmount(const tariffs::TariffMenu& menu, double total) {
+    // The catalog is of the 5 % generation; the lists with the tax note priced it into their rates.
+    const double percent = std::round((kTaxFactor - 1) * 100);
+    if (menu.taxNote)
+        return {TaxBasis::Included, percent, total};
+    return {TaxBasis::Added, percent, total * kTaxFactor};
+}
+
+TaxedAmount taxedAmount(const tariffs::UserMenu& menu, double total) {
+    return {TaxBasis::Added, menu.taxPercent, total * (1 + menu.taxPercent / 100)};
+}
+
+std::string taxBasisText(const TaxedAmount& tax) {
+    if (tax.basis == TaxBasis::Included)
+        return "税込単価";
+    return numberText(tax.percent) + "%";
+}
+
 bool isPartialYear(double pricedKwh, double yearKwh) {
     return yearKwh - pricedKwh > kPartialMarginKwh;
 }
@@ -161,7 +213,8 @@ bool isRightAligned(RankColumn column) {
 namespace {
 
 // The figures every ranked row carries, from its priced lines and charges.
-void fillFigures(RankedMenu& r, const LineArray& lineKwh, const Charges& charges, double year) {
+void fillFigures(RankedMenu& r, const LineArray& lineKwh, const Charges& charges, double year,
+                 const TaxedAmount& tax) {
     r.lineKwh = lineKwh;
     r.lineCharge = charges.lineCharge;
     double kwh = 0;
@@ -177,6 +230,7 @@ void fillFigures(RankedMenu& r, const LineArray& lineKwh, const Charges& charges
     r.energyCharge = energy;
     r.total = charges.total;
     r.totalWithTax = charges.totalWithTax;
+    r.tax = tax;
 }
 
 std::vector<RankedMenu> rankSelected(const ComparisonInput& input, const MenuFilter& filter,
@@ -198,7 +252,7 @@ std::vector<RankedMenu> rankSelected(const ComparisonInput& input, const MenuFil
         r.voltageRow = menu.voltageRow;
         r.item = std::string(menu.itemText);
         r.caption = std::string(menu.caption);
-        fillFigures(r, price.lineKwh, price.charges, year);
+        fillFigures(r, price.lineKwh, price.charges, year, taxedAmount(menu, price.charges.total));
         rows.push_back(std::move(r));
     }
     if (userMenus) {
@@ -215,14 +269,14 @@ std::vector<RankedMenu> rankSelected(const ComparisonInput& input, const MenuFil
             r.voltageRow = menu.voltageRow;
             r.item = menu.name;
             r.caption = menu.name;
-            fillFigures(r, price.lineKwh, price.charges, year);
+            fillFigures(r, price.lineKwh, price.charges, year, taxedAmount(menu, price.charges.total));
             rows.push_back(std::move(r));
         }
     }
     std::stable_sort(rows.begin(), rows.end(), [](const RankedMenu& a, const RankedMenu& b) {
         if (a.partial != b.partial)
             return b.partial; // every whole-year price before any part-year one
-        const int c = compareAmounts(a.totalWithTax, b.totalWithTax);
+        const int c = compareAmounts(a.tax.amount, b.tax.amount);
         if (c != 0)
             return c < 0;
         return catalogKey(a) < catalogKey(b);
@@ -233,14 +287,14 @@ std::vector<RankedMenu> rankSelected(const ComparisonInput& input, const MenuFil
             cheapest = &r;
             break;
         }
-    const double cheapestYen = cheapest ? shownYen(cheapest->totalWithTax) : 0;
+    const double cheapestYen = cheapest ? shownYen(cheapest->tax.amount) : 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         RankedMenu& r = rows[i];
         const bool tied = i > 0 && r.partial == rows[i - 1].partial &&
-                          shownYen(r.totalWithTax) == shownYen(rows[i - 1].totalWithTax);
+                          shownYen(r.tax.amount) == shownYen(rows[i - 1].tax.amount);
         r.position = static_cast<int>(i) + 1;
         r.rank = tied ? rows[i - 1].rank : r.position;
-        r.difference = r.partial ? std::nan("") : shownYen(r.totalWithTax) - cheapestYen;
+        r.difference = r.partial ? std::nan("") : shownYen(r.tax.amount) - cheapestYen;
     }
     return rows;
 }
@@ -287,6 +341,10 @@ void sortRanking(std::vector<RankedMenu>& rows, RankColumn column, bool descendi
         }
         case RankColumn::Note:
             return static_cast<int>(a.partial) - static_cast<int>(b.partial);
+        case RankColumn::Tax: {
+            const int c = taxBasisText(a.tax).compare(taxBasisText(b.tax));
+            return (c > 0) - (c < 0);
+        }
         default:
             return compareAmounts(rankAmount(a, column), rankAmount(b, column));
         }
@@ -319,6 +377,8 @@ std::string rankCell(const RankedMenu& row, RankColumn column) {
             note += (note.empty() ? "" : "・") + std::string(kPartialNote);
         return note;
     }
+    case RankColumn::Tax:
+        return taxBasisText(row.tax);
     case RankColumn::PricedKwh: {
         const std::string digits = groupedDigits(row.pricedKwh);
         return std::isfinite(row.pricedKwh) ? (digits.empty() ? "0" : digits) + " kWh" : std::string();
@@ -385,9 +445,10 @@ bool ComparisonForm::refresh(const ComparisonInput& input, int utility,
                              const std::vector<tariffs::UserMenu>* userMenus) {
     const tariffs::UserMenu* data = userMenus ? userMenus->data() : nullptr;
     const std::size_t count = userMenus ? userMenus->size() : 0;
-    if (priced_ && input == input_ && utility == utility_ && userMenus == userMenus_ && data == userData_ &&
-        count == userCount_)
+    if (priced_ && refusal_.empty() && input == input_ && utility == utility_ && userMenus == userMenus_ &&
+        data == userData_ && count == userCount_)
         return false;
+    refusal_.clear();
     input_ = input;
     utility_ = utility;
     userMenus_ = userMenus;
@@ -475,7 +536,15 @@ const RankedMenu* ComparisonForm::rowAt(int row) const {
     return &rows_[static_cast<std::size_t>(row)];
 }
 
+void ComparisonForm::refuse(std::string reason) {
+    refusal_ = std::move(reason);
+    rows_.clear();
+    priced_ = false;
+}
+
 std::string ComparisonForm::heading() const {
+    if (!refusal_.empty())
+        return refusal_;
     std::string who;
     if (choice_.allUtilities)
         who = kAllUtilities;
@@ -500,6 +569,8 @@ std::string ComparisonForm::yearLine() const {
         std::count_if(rows_.begin(), rows_.end(), [](const RankedMenu& r) { return r.partial; });
     if (partial > 0)
         line += std::string("（") + kPartialNote + " " + std::to_string(partial) + " 件）";
+    if (!note_.empty())
+        line += "　" + note_;
     return line;
 }
 
@@ -508,7 +579,29 @@ ComparisonChoice rememberedChoice(const AppState& state) {
     if (!site)
         return {};
     const auto it = state.ComparisonChoices.find((*site)[0]);
-    return it == state.ComparisonChoices.end() ? ComparisonChoice{} : it->second;
+    return it == state.ComparisonChoices.end() ? factsChoice(state) : it->second;
+}
+
+ComparisonChoice factsChoice(const AppState& state) {
+    const SiteRecord* site = state.currentSite();
+    if (!site)
+        return {};
+    const std::optional<registry::Supply> supply = registry::siteSupply(*site);
+    const std::optional<tariffs::Category> category = registry::siteCategory(*site);
+    const int utility = static_cast<int>(val((*site)[5]));
+    if (!supply || !category || utility < 1 || utility > 9)
+        return {};
+    ComparisonChoice choice;
+    choice.category = *category == tariffs::Category::Office ? 1 : 2;
+    choice.voltage = registry::voltageRowFor(utility, *supply, val((*site)[3]));
+    return choice;
+}
+
+std::string factsNote(const AppState& state) {
+    const SiteRecord* site = state.currentSite();
+    if (!site || (registry::siteSupply(*site) && registry::siteCategory(*site)))
+        return {};
+    return kFactsUnsetNote;
 }
 
 void rememberChoice(AppState& state, const ComparisonChoice& choice) {

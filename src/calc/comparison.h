@@ -6,6 +6,7 @@
 // line all show this one table.
 
 #include "app/app_state.h"
+#include "app/message.h"
 #include "calc/charges.h"
 #include "tariffs/catalog.h"
 #include "tariffs/user_menus.h"
@@ -36,6 +37,15 @@ ComparisonInput comparisonInput(const AppState& state);
 // its lists prices) and the current site's contract, as its Total_T reads it.
 ComparisonInput comparisonInput(const TotalForm& form, const AppState& state);
 
+// Why the current site's year cannot be priced: no utility, a figure of its record outside the
+// bounds (registry::siteFiguresProblem), or a reading of the book in the tables that is negative
+// or not a number. Nothing when it can be priced.
+std::optional<Message> pricingRefusal(const AppState& state);
+// The readings part of it: "" when every value of the book tables is a number of at least 0.
+std::string readingsProblem(const AppState& state);
+// The figures part of it for one record: "" when they can be priced.
+std::string figuresRefusalText(const SiteRecord& record);
+
 // Where a compared menu comes from: the catalog or the user's own menus (User_Menus.csv).
 enum class MenuSource { Catalog, User };
 std::string_view menuSourceName(MenuSource source); // "catalog", "user"
@@ -50,6 +60,24 @@ inline constexpr const char* kUserMenuNote = "自由メニュー";
 bool isPartialYear(double pricedKwh, double yearKwh);
 // The note that says so: "一部の期間のみ（年間 1,245,328 kWh のうち 899,165 kWh を計算）".
 std::string partialNoteText(double pricedKwh, double yearKwh);
+
+// How a menu's amount with tax is reached: its rates already include consumption tax (the lists
+// that show "消費税含む"), or the tax is added to the total at the menu's percent.
+enum class TaxBasis { Included, Added };
+std::string_view taxBasisName(TaxBasis basis); // "included", "added"
+
+// The one tax-inclusive amount every ranking compares.
+struct TaxedAmount {
+    TaxBasis basis = TaxBasis::Added;
+    double percent = 0; // the tax rate included in the rates, or added to the total
+    double amount = 0;
+};
+// A catalog menu: the total as it stands for a list whose rates include tax, else total x 1.05.
+TaxedAmount taxedAmount(const tariffs::TariffMenu& menu, double total);
+// A user menu: total x (1 + its 消費税率 / 100).
+TaxedAmount taxedAmount(const tariffs::UserMenu& menu, double total);
+// The 税 column: "税込単価" for rates with tax, else the percent added ("5%", "10%", "8.5%").
+std::string taxBasisText(const TaxedAmount& tax);
 
 // Which menus a ranking takes: one utility (1..9) or all nine (0), one category or both, one
 // voltage row (1..3) or every row (0).
@@ -73,11 +101,12 @@ enum class RankColumn {
     Demand,     // 基本料金: the annual demand charge, LineCharge[0]
     Energy,     // 電力量料金: LineCharge[1] + ... + LineCharge[5]
     Total,      // 年間合計
-    WithTax,    // 消費税込み
+    WithTax,    // 消費税込み: the one amount every ranking compares
+    Tax,        // 税: how 消費税込み was reached ("税込単価", "5%")
     Difference, // 最安との差
     Note,       // 備考: "一部の期間のみ" for a part-year price
 };
-inline constexpr int kRankColumnCount = 12;
+inline constexpr int kRankColumnCount = 13;
 std::string_view rankColumnTitle(RankColumn column);
 // Amount columns are right-aligned and formatted as yen; the others are texts.
 bool isAmountColumn(RankColumn column);
@@ -114,8 +143,11 @@ struct RankedMenu {
     double demandCharge = 0; // LineCharge[0]
     double energyCharge = 0; // LineCharge[1..5], added in line order
     double total = 0;
+    // Total_T's total with tax (total x 1.05 for a catalog menu), as the results window computes it.
     double totalWithTax = 0;
-    // The whole-yen total with tax shown for this menu minus the one shown for the cheapest
+    // The amount every ranking compares and shows in 消費税込み, and how it was reached.
+    TaxedAmount tax;
+    // The whole-yen amount with tax shown for this menu minus the one shown for the cheapest
     // whole-year menu, so that the table's own figures subtract to it. Not a number (an empty
     // cell) for a part-year menu.
     double difference = 0;
@@ -125,7 +157,7 @@ struct RankedMenu {
 double yearKwh(const SeasonTable& season);
 
 // Every catalog menu the filter takes, priced against `input`, ranked: the whole-year menus
-// cheapest first (by the total with tax; equal totals keep the catalog order: utility, list,
+// cheapest first (by the amount with tax; equal totals keep the catalog order: utility, list,
 // index), then the part-year ones the same way. A utility outside 0..9 gives an empty table.
 std::vector<RankedMenu> rankMenus(const ComparisonInput& input, const MenuFilter& filter);
 // The same ranking with the user menus the filter takes ranked among the catalog's (equal totals:
@@ -210,8 +242,14 @@ public:
     // with a filter "東京電力　工場　②のメニュー（2 件）".
     std::string heading() const;
     // The year's kWh beside it: "年間使用量　1,245,328 kWh", and the count of part-year menus when
-    // there are any ("（一部の期間のみ 8 件）").
+    // there are any ("（一部の期間のみ 8 件）"), then the note of a site whose facts are not set.
     std::string yearLine() const;
+    // The note shown after the year line ("" for none).
+    void setNote(std::string note) { note_ = std::move(note); }
+    // The site cannot be priced: the table empties and the heading gives the reason until the
+    // next refresh that prices.
+    void refuse(std::string reason);
+    const std::string& refusal() const { return refusal_; }
 
 private:
     void rebuild();
@@ -226,10 +264,19 @@ private:
     RankColumn sortColumn_ = RankColumn::Rank;
     bool descending_ = false;
     std::vector<RankedMenu> rows_;
+    std::string note_;
+    std::string refusal_;
 };
 
-// The comparison choices remembered for the current site this run (the defaults when none).
+// The comparison choices remembered for the current site this run; without any, those of the
+// site's facts (its category and voltage row) when they are set, else every menu of its utility.
 ComparisonChoice rememberedChoice(const AppState& state);
+// The choice the facts of the current site give (the defaults when they are not both set).
+ComparisonChoice factsChoice(const AppState& state);
+// The note for a site whose facts are not set (the comparisons rank every menu of its utility).
+inline constexpr const char* kFactsUnsetNote = "受電・区分が未設定のため、すべてのメニューを比べています";
+// That note for the current site, "" when its facts are set.
+std::string factsNote(const AppState& state);
 // Remembers them for the current site (nothing without a site).
 void rememberChoice(AppState& state, const ComparisonChoice& choice);
 

@@ -7,6 +7,7 @@
 #include "calc/comparison.h"
 #include "calc/user_pricing.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -101,7 +102,6 @@ constexpr std::string_view kPanelNames[] = {
 
 constexpr const char* kSaturdayQuestion = "土曜日を休日に設定していますか。";
 constexpr const char* kTaxNote = "消費税含む";
-constexpr std::string_view kUserMenuTab = "自由メニュー";
 
 // The year-table grid: light cyan for the four season rows, light yellow for the total row.
 constexpr std::uint32_t kSeasonRowColour = 0xC0FFFF;
@@ -338,8 +338,13 @@ void TotalForm::Grd1_Crt() {
 }
 
 bool TotalForm::Form_Load() {
+    loadRefusal_.reset();
     if (!siteIsValid())
         return false;
+    if (std::optional<Message> refusal = pricingRefusal(state_)) {
+        loadRefusal_ = std::move(refusal);
+        return false;
+    }
     TOTAL_FORM_BATCH();
     Form_Set();
     Nen_Total();
@@ -350,6 +355,43 @@ bool TotalForm::Form_Load() {
     tab_ = static_cast<int>(state_.UtilityNo) - 1;
     setCaption(L45, utilityName(state_, tab_));
     return true;
+}
+
+std::array<std::string, 6> TotalForm::boxTexts() const {
+    const TotalForm& f = *this;
+    return {f.controls_[T5].text, f.controls_[T1].text, f.controls_[T2].text,
+            f.controls_[T3].text, f.controls_[T4].text, f.controls_[T6].text};
+}
+
+bool TotalForm::ratesStale() const {
+    return pricedTexts_ && *pricedTexts_ != boxTexts();
+}
+
+void TotalForm::showPricedUtility() {
+    const int utility = menu_       ? menu_->utility
+                        : userMenu_ ? userMenu_->utility
+                                    : static_cast<int>(state_.UtilityNo);
+    setCaption(L45, utilityName(state_, utility - 1));
+}
+
+void TotalForm::clearPanel() {
+    TOTAL_FORM_BATCH();
+    Total_CRT_set(0);
+    for (int id : {T1, T2, T3, T4, T5, T6})
+        setCaption(id, "");
+    for (int id : {L21, L1, L2, L3, L4, L9, L11, L19, L13, L14, L15, L16, L20, LP})
+        setCaption(id, "");
+    lineKwh_ = {};
+    lineCharge_ = {};
+    total_ = 0;
+    totalWithTax_ = 0;
+    menu_ = nullptr;
+    userMenu_.reset();
+    appliedTexts_.reset();
+    pricedTexts_.reset();
+    captionHead_.clear();
+    captionTail_.clear();
+    showPricedUtility();
 }
 
 // ---- Rate panel ---------------------------------------------------------------------------
@@ -536,9 +578,14 @@ void TotalForm::Total_T() {
     if (userMenu_)
         setCaption(L11, "消費税" + numberText(userMenu_->taxPercent) + "％含む　" +
                             formatPattern(totalWithTax_, kFmtYenTotal));
+    else if (menu_ && menu_->taxNote)
+        setCaption(L11, kTaxNote); // the rates include the tax: nothing is added
     else
         setCaption(L11, formatPattern(totalWithTax_, kFmtYenWithTax));
     show(L18, true);
+    pricedTexts_ = boxTexts();
+    if (appliedTexts_)
+        setCaption(L21, captionHead_ + (*appliedTexts_ != *pricedTexts_ ? kEditedMark : "") + captionTail_);
 }
 
 bool TotalForm::ApplyTariffMenu(int list, int index, Prompter& prompter) {
@@ -572,6 +619,9 @@ bool TotalForm::ApplyTariffMenu(int list, int index, Prompter& prompter) {
         if (*rate)
             setCaption(id, std::string(**rate));
     setCaption(L21, std::string(menu->caption));
+    captionHead_ = std::string(menu->caption);
+    captionTail_.clear();
+    menu_ = menu;
     runFormula(menu->formula);
     if (menu->layout == Layout::V4 || menu->layout == Layout::V2) {
         for (int id : {T1, T2, T5})
@@ -579,10 +629,9 @@ bool TotalForm::ApplyTariffMenu(int list, int index, Prompter& prompter) {
         show(T3, false);
         show(T4, menu->layout == Layout::V4);
     }
+    appliedTexts_ = boxTexts();
     Total_T();
-    if (menu->taxNote)
-        setCaption(L11, kTaxNote);
-    menu_ = menu;
+    showPricedUtility();
     return true;
 }
 
@@ -613,8 +662,6 @@ void TotalForm::refreshFromTotals() {
             show(T4, menu->layout == Layout::V4);
         }
         Total_T();
-        if (menu && menu->taxNote)
-            setCaption(L11, kTaxNote);
     }
     const std::string& shown = ctl(L22).text;
     const auto showing = [&](std::string_view caption) { return shown.rfind(caption, 0) == 0; };
@@ -638,12 +685,15 @@ void TotalForm::SSTab1_Click(int tab) {
         return;
     TOTAL_FORM_BATCH();
     tab_ = tab;
-    setCaption(L45, tab == 9 ? std::string(kUserMenuTab) : utilityName(state_, tab));
+    showPricedUtility();
 }
 
 void TotalForm::setUserMenus(std::vector<tariffs::UserMenu> menus) {
     TOTAL_FORM_BATCH();
     userMenus_ = std::move(menus);
+    // No figures of a menu the file no longer holds stay on the panel.
+    if (userMenu_ && std::find(userMenus_.begin(), userMenus_.end(), *userMenu_) == userMenus_.end())
+        clearPanel();
 }
 
 bool TotalForm::applyChosenMenu(const tariffs::TariffMenu* catalog, int userLine, Prompter& prompter) {
@@ -674,12 +724,16 @@ bool TotalForm::ApplyUserMenu(int position) {
     const int boxes[] = {0, T1, T2, T3, T4, T6};
     for (std::size_t k = 1; k <= 5; ++k)
         setCaption(boxes[k], menu.rateText[k]);
-    setCaption(L21, menu.name + "　（燃料費等調整 " + numberText(menu.fuelAdjustment) +
-                        " 円/kWh・再エネ賦課金 " + numberText(menu.renewableLevy) + " 円/kWh）");
+    captionHead_ = menu.name;
+    captionTail_ = "　（燃料費等調整 " + numberText(menu.fuelAdjustment) + " 円/kWh・再エネ賦課金 " +
+                   numberText(menu.renewableLevy) + " 円/kWh）";
+    setCaption(L21, captionHead_ + captionTail_);
     userMenu_ = menu;
     menu_ = nullptr;
     runFormula(menu.formula);
+    appliedTexts_ = boxTexts();
     Total_T();
+    showPricedUtility();
     return true;
 }
 

@@ -70,7 +70,8 @@ public:
     const std::optional<tariffs::UserMenu>& currentUserMenu() const { return userMenu_; }
 
     // ---- User menus (the 自由メニュー tab) ----------------------------------------------------
-    // The menus of User_Menus.csv the tab lists; the window loads them.
+    // The menus of User_Menus.csv the tab lists; the window loads them. When the menu on the
+    // panel is no longer among them (read again, edited or dropped), the panel is cleared.
     void setUserMenus(std::vector<tariffs::UserMenu> menus);
     const std::vector<tariffs::UserMenu>& userMenus() const { return userMenus_; }
     // A choice on the tab (position in userMenus()): blanks every list, lays the panel out for the
@@ -112,8 +113,15 @@ public:
     void Total_Hokuden_2();
     void runFormula(tariffs::Formula formula);
 
-    // Prices the rate boxes against LineKwh: LineCharge, totals and their labels.
+    // Prices the rate boxes against LineKwh: LineCharge, totals and their labels. A menu whose
+    // boxes no longer hold the rates it was applied with says so in Label21 ("（単価変更）").
     void Total_T();
+    // Whether a rate box differs from the rates last priced (a report would show the old charges).
+    bool ratesStale() const;
+    // Why Form_Load refused to price the site (figures or readings that cannot be priced), if so.
+    const std::optional<Message>& loadRefusal() const { return loadRefusal_; }
+    // The caption of Label21 for an edited menu.
+    static constexpr const char* kEditedMark = "（単価変更）";
 
     // A choice in list `list` (1..46) at `index`: blanks the tab's other lists, asks the
     // Saturday question through `prompter` where the menu needs it, lays out the panel, writes the
@@ -125,7 +133,8 @@ public:
     // charges of the menu now chosen on the rates now in the boxes, and the analysis table shown.
     void refreshFromTotals();
 
-    // Tab change: Label45 = the tab's utility name; tab 9 is the 自由メニュー tab.
+    // Tab change (tab 9 is the 自由メニュー tab). Label45 keeps naming the utility of the menu
+    // being priced (the site's before any), whichever tab is shown.
     void SSTab1_Click(int tab);
     // "再 計 算": Total_T on the rates now in the boxes.
     void Command10_Click();
@@ -159,6 +168,9 @@ private:
     void writeKwh(int id, double kwh);
     void formulaCaptions(tariffs::Formula formula);
     bool siteIsValid() const;
+    std::array<std::string, 6> boxTexts() const;
+    void showPricedUtility();
+    void clearPanel();
 
     AppState& state_;
     std::array<Control, 80> controls_{};
@@ -180,6 +192,13 @@ private:
     Listener listener_;
     bool tenDayBook_ = false;
     std::optional<Message> reportRefusal_;
+    std::optional<Message> loadRefusal_;
+    // The box texts a menu was applied with, and those Total_T last priced.
+    std::optional<std::array<std::string, 6>> appliedTexts_;
+    std::optional<std::array<std::string, 6>> pricedTexts_;
+    // Label21 of the applied menu: before and after the place of the edited mark.
+    std::string captionHead_;
+    std::string captionTail_;
     int depth_ = 0; // nesting of running operations; the listener fires when it returns to 0
 };
 

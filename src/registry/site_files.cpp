@@ -5,6 +5,7 @@
 #include "app/text_escape.h"
 #include "app/version.h"
 #include "registry/registry.h"
+#include "registry/site_facts.h"
 
 #include <algorithm>
 #include <array>
@@ -175,6 +176,9 @@ ParsedRecord parseRecord(const std::string& path, const std::string& fileName) {
     }
     if (std::string why = transferNameProblem(out.record[1]); !why.empty())
         out.problem = "「" + fileName + "」の物件名称はファイル名に使えません（" + why + "）。";
+    // A set carries its figures into the registry: they keep the bounds of every site.
+    else if (std::string figures = siteFiguresProblem(out.record); !figures.empty())
+        out.problem = "「" + fileName + "」は登録できません（" + figures + "）。";
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/display_format.h"
 #include "app/safe_save.h"
+#include "registry/site_book_info.h"
 #include "reports/workbook_file.h"
 
 #include <xlsxwriter.h>
@@ -34,10 +35,20 @@ std::string libraryError(lxw_error error) {
     return text ? text : "error " + std::to_string(static_cast<int>(error));
 }
 
-// Column widths of the sheet in characters: 順位 .. 備考.
-constexpr double kColumnWidths[calc::kRankColumnCount] = {6, 12, 18, 6, 44, 16, 16, 16, 16, 16, 16, 16};
+// Column widths of the sheet in characters, in sheet order: 順位 .. 備考, then 税.
+constexpr double kColumnWidths[calc::kRankColumnCount] = {6, 12, 18, 6, 44, 16, 16, 16, 16, 16, 16, 16, 10};
+
+lxw_col_t sheetColumn(calc::RankColumn column) {
+    return static_cast<lxw_col_t>(comparisonSheetColumn(column) - 1);
+}
 
 } // namespace
+
+int comparisonSheetColumn(calc::RankColumn column) {
+    const int c = static_cast<int>(column);
+    const int tax = static_cast<int>(calc::RankColumn::Tax);
+    return 1 + (c < tax ? c : c == tax ? calc::kRankColumnCount - 1 : c - 1);
+}
 
 std::vector<std::string> comparisonHeading(const AppState& state, const std::string& tableCaption) {
     std::vector<std::string> lines;
@@ -50,8 +61,24 @@ std::vector<std::string> comparisonHeading(const AppState& state, const std::str
     return lines;
 }
 
+std::vector<std::string> comparisonSideLines(const AppState& state, std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char stamp[40];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M", &local);
+    const std::string& path = state.SiteDataPath;
+    const bool tenDay = path.size() >= 6 && path.compare(path.size() - 6, 6, "_W.dat") == 0;
+    std::string period = "期間　";
+    if (const SiteRecord* site = state.currentSite())
+        if (const std::optional<int> year = registry::siteBookInfo(*site).calendarYear)
+            period += std::to_string(*year) + " 年の";
+    period += tenDay ? "１０日集計データ" : "年間データ（365 日）";
+    return {std::string("作成　") + stamp, period};
+}
+
 Status writeComparisonWorkbook(const std::vector<std::string>& headingLines,
-                               const std::vector<calc::RankedMenu>& rows, const std::string& path) {
+                               const std::vector<calc::RankedMenu>& rows, const std::string& path,
+                               const std::vector<std::string>& sideLines) {
     std::error_code ec;
     fs::path dir = fs::temp_directory_path(ec);
     if (ec)
@@ -106,16 +133,19 @@ Status writeComparisonWorkbook(const std::vector<std::string>& headingLines,
         check(worksheet_write_string(sheet, r, 0, cellText(line).c_str(), r == 0 ? bold : nullptr));
         ++r;
     }
+    for (std::size_t i = 0; i < sideLines.size() && i + 1 < kComparisonHeadingRow; ++i)
+        check(worksheet_write_string(sheet, static_cast<lxw_row_t>(i), 5, cellText(sideLines[i]).c_str(),
+                                     nullptr));
     r = kComparisonHeadingRow - 1;
     for (int c = 0; c < calc::kRankColumnCount; ++c)
         check(worksheet_write_string(
-            sheet, r, static_cast<lxw_col_t>(c),
+            sheet, r, sheetColumn(static_cast<calc::RankColumn>(c)),
             std::string(calc::rankColumnTitle(static_cast<calc::RankColumn>(c))).c_str(), heading));
     r = kComparisonFirstRow - 1;
     for (const calc::RankedMenu& row : rows) {
         for (int c = 0; c < calc::kRankColumnCount; ++c) {
             const auto column = static_cast<calc::RankColumn>(c);
-            const auto col = static_cast<lxw_col_t>(c);
+            const lxw_col_t col = sheetColumn(column);
             if (column == calc::RankColumn::Rank) {
                 check(worksheet_write_number(sheet, r, col, row.rank, centred));
             } else if (calc::isAmountColumn(column) || column == calc::RankColumn::PricedKwh) {
@@ -165,7 +195,8 @@ Result<std::string> saveComparisonReport(const AppState& state, const std::strin
             return Error{"同じ名前のファイルが多すぎます: " + folder + stem + ".xlsx"};
         path = folder + stem + "_" + std::to_string(n) + ".xlsx";
     }
-    Status written = writeComparisonWorkbook(comparisonHeading(state, tableCaption), rows, path);
+    Status written = writeComparisonWorkbook(comparisonHeading(state, tableCaption), rows, path,
+                                             comparisonSideLines(state, when));
     if (!written)
         return written.error();
     return path;

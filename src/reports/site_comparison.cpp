@@ -4,6 +4,7 @@
 #include "app/numtext.h"
 #include "calc/aggregation.h"
 #include "registry/registry.h"
+#include "registry/site_facts.h"
 #include "reports/analysis.h"
 #include "reports/workbook_file.h"
 #include "tenday/ten_day_file.h"
@@ -19,8 +20,8 @@ namespace wattorio::reports {
 namespace {
 
 constexpr std::string_view kTitles[kSiteColumnCount] = {
-    "No",       "物件名", "電力会社",         "年間使用量 kWh", "最安メニュー",
-    "年間料金", "税込",   "次に安いメニュー", "差額",           "備考",
+    "No",   "物件名",           "電力会社", "年間使用量 kWh", "最安メニュー", "年間料金",
+    "税込", "次に安いメニュー", "差額",     "備考",           "税",
 };
 
 bool isFile(const std::string& path) {
@@ -69,7 +70,23 @@ std::string_view siteBookName(SiteBook book) {
 double SiteComparison::difference() const {
     const calc::RankedMenu* a = best();
     const calc::RankedMenu* b = second();
-    return a && b ? std::round(b->totalWithTax) - std::round(a->totalWithTax) : std::nan("");
+    return a && b ? std::round(b->tax.amount) - std::round(a->tax.amount) : std::nan("");
+}
+
+calc::MenuFilter siteMenuFilter(const SiteRecord& record, int utility, bool* factsSet) {
+    calc::MenuFilter filter;
+    filter.utility = utility;
+    const std::optional<registry::Supply> supply = registry::siteSupply(record);
+    const std::optional<tariffs::Category> category = registry::siteCategory(record);
+    // Both are needed: the note says the site is compared over every menu of its utility.
+    const bool set = supply && category;
+    if (set) {
+        filter.category = category;
+        filter.voltage = registry::voltageRowFor(utility, *supply, val(record[3]));
+    }
+    if (factsSet)
+        *factsSet = set;
+    return filter;
 }
 
 std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
@@ -97,14 +114,17 @@ std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
         work->UtilityNo = static_cast<float>(u);
         if (site.utility == 0) {
             site.reason = "電力会社が設定されていません。";
+        } else if (std::string figures = calc::figuresRefusalText(record); !figures.empty()) {
+            site.reason = std::move(figures);
         } else if (std::string reason = loadBook(*work, site); !reason.empty()) {
             site.reason = std::move(reason);
+        } else if (std::string readings = calc::readingsProblem(*work); !readings.empty()) {
+            site.reason = std::move(readings);
         } else {
-            calc::MenuFilter filter;
-            filter.utility = site.utility;
+            site.filter = siteMenuFilter(record, site.utility, &site.factsSet);
             const calc::ComparisonInput input = calc::comparisonInput(*work);
             site.yearKwh = calc::yearKwh(input.season);
-            site.menus = calc::rankMenus(input, filter, userMenus);
+            site.menus = calc::rankMenus(input, site.filter, userMenus);
             if (!site.best())
                 site.reason = "比較できるメニューがありません。";
             else if (visit)
@@ -172,7 +192,7 @@ std::string siteCell(const SiteComparison& site, int column) {
     case 5:
         return best ? yen(best->total) : "";
     case 6:
-        return best ? yen(best->totalWithTax) : "";
+        return best ? yen(best->tax.amount) : "";
     case 7:
         return second ? second->item : "";
     case 8: {
@@ -187,8 +207,12 @@ std::string siteCell(const SiteComparison& site, int column) {
             note = "最安は自由メニュー";
         if (site.book == SiteBook::TenDay)
             note += std::string(note.empty() ? "" : "・") + "１０日データで計算";
+        if (!site.factsSet)
+            note += std::string(note.empty() ? "" : "・") + calc::kFactsUnsetNote;
         return note;
     }
+    case 10:
+        return best ? calc::taxBasisText(best->tax) : "";
     default:
         return {};
     }
@@ -220,9 +244,24 @@ int lastSiteRow(const AppState& state) {
     return last;
 }
 
-ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites) {
+std::string siteComparisonConditions(std::time_t when) {
+    std::string line =
+        "条件：各物件の電力会社の、受電・区分に合う区分・電圧のメニュー（未設定の物件はその電力会社の"
+        "すべてのメニュー）　税込：税込単価の表は合計のまま、ほかは合計に消費税を加算";
+    if (when != 0) {
+        std::tm local{};
+        localtime_r(&when, &local);
+        char stamp[40];
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M", &local);
+        line += std::string("　作成 ") + stamp;
+    }
+    return line;
+}
+
+ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites, std::time_t when) {
     ReportLayout layout;
     layout.cells.emplace_back(1, 1, kSiteComparisonCaption);
+    layout.cells.emplace_back(2, 1, siteComparisonConditions(when));
     for (int c = 0; c < kSiteColumnCount; ++c)
         layout.cells.emplace_back(3, c + 1, std::string(siteColumnTitle(c)));
     int row = 4;
@@ -235,11 +274,16 @@ ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites) {
             else if (c == 3 && site.reason.empty())
                 number = std::round(site.yearKwh);
             else if ((c == 5 || c == 6) && best)
-                number = std::round(c == 5 ? best->total : best->totalWithTax);
+                number = std::round(c == 5 ? best->total : best->tax.amount);
             else if (c == 8)
                 number = site.difference();
+            // kWh and yen keep their units as number formats, so that the sheet can add them up.
+            static const std::string kKwhFormat = "#,##0\" kWh\"", kYenFormat = "#,##0\" 円\"";
             if (std::isfinite(number))
-                layout.cells.emplace_back(row, c + 1, number);
+                layout.cells.emplace_back(row, c + 1, number,
+                                          c == 3   ? kKwhFormat
+                                          : c == 0 ? std::string()
+                                                   : kYenFormat);
             else if (c != 0 && c != 3 && c != 5 && c != 6 && c != 8) {
                 if (std::string text = siteCell(site, c); !text.empty())
                     layout.cells.emplace_back(row, c + 1, std::move(text));
@@ -270,9 +314,13 @@ Result<std::string> saveSiteComparisonReport(const AppState& state, const std::v
             return Error{"同じ名前のファイルが多すぎます: " + stem + ".xlsx"};
         path = stem + "_" + std::to_string(n) + ".xlsx";
     }
-    if (Status written = writeWorkbook(siteComparisonLayout(sites), path, kSiteComparisonCaption); !written)
+    if (Status written = writeSiteComparisonWorkbook(siteComparisonLayout(sites, when), path); !written)
         return written.error();
     return path;
+}
+
+Status writeSiteComparisonWorkbook(const ReportLayout& layout, const std::string& path) {
+    return writeWorkbook(layout, path, kSiteComparisonCaption);
 }
 
 } // namespace wattorio::reports

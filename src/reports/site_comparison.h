@@ -32,11 +32,15 @@ struct SiteComparison {
     std::vector<calc::RankedMenu> menus;
     // Why the site was not priced ("電力会社が設定されていません。" …); "" when it was.
     std::string reason;
+    // Whether the record says how the site is supplied and what kind of site it is: then only
+    // the menus of its utility, category and voltage row are ranked, else every menu of its utility.
+    bool factsSet = false;
+    calc::MenuFilter filter;
 
     // The cheapest and second cheapest whole-year menus, or nullptr.
     const calc::RankedMenu* best() const { return wholeYear(0); }
     const calc::RankedMenu* second() const { return wholeYear(1); }
-    // The second's total with tax minus the best's, in shown yen; not a number without a second.
+    // The second's amount with tax minus the best's, in shown yen; not a number without a second.
     double difference() const;
 
 private:
@@ -66,12 +70,15 @@ std::vector<SiteComparison> compareSites(const AppState& state, int lastRow,
 // Only while no book window is open. The reason when it cannot, "" when done.
 std::string loadSiteForResults(AppState& state, const SiteComparison& site);
 
+// The menus a site signs: its utility, and when its facts are set its category and voltage row.
+calc::MenuFilter siteMenuFilter(const SiteRecord& record, int utility, bool* factsSet = nullptr);
+
 // The columns of the table of all sites, in the order shown.
-inline constexpr int kSiteColumnCount = 10;
+inline constexpr int kSiteColumnCount = 11;
 std::string_view siteColumnTitle(int column);
 bool siteColumnRightAligned(int column);
 // The text of one cell: "No", 物件名, 電力会社, 年間使用量 kWh, 最安メニュー, 年間料金, 税込,
-// 次に安いメニュー, 差額, 備考 (the reason, or "自由メニュー" marks).
+// 次に安いメニュー, 差額, 備考 (the reason, or "自由メニュー" marks), 税 (how 税込 was reached).
 std::string siteCell(const SiteComparison& site, int column);
 // The table as aligned text lines for a terminal, heading first.
 std::string siteComparisonTable(const std::vector<SiteComparison>& sites);
@@ -80,9 +87,14 @@ std::string siteComparisonTable(const std::vector<SiteComparison>& sites);
 int lastSiteRow(const AppState& state);
 
 inline constexpr const char* kSiteComparisonCaption = "全物件の比較";
-// The table as a sheet "全物件の比較": the caption in row 1, the headings in row 3, one site a
-// row from row 4; kWh and yen as numbers of the shown whole units, texts as shown.
-ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites);
+// The table as a sheet "全物件の比較": the caption in row 1, the conditions of the comparison in
+// row 2 (which menus, the tax basis and, with `when`, the date made), the headings in row 3, one
+// site a row from row 4; kWh and yen as numbers of the shown whole units, texts as shown.
+ReportLayout siteComparisonLayout(const std::vector<SiteComparison>& sites, std::time_t when = 0);
+// The conditions line of row 2.
+std::string siteComparisonConditions(std::time_t when);
+// Writes such a layout as the one sheet "全物件の比較" of `path` (whole or not at all).
+Status writeSiteComparisonWorkbook(const ReportLayout& layout, const std::string& path);
 // Writes it into the report folder as "全物件の比較_<YYYYMMDD-HHMMSS>.xlsx" (never over an
 // earlier file); the path written.
 Result<std::string> saveSiteComparisonReport(const AppState& state, const std::vector<SiteComparison>& sites,

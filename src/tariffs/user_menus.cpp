@@ -297,6 +297,20 @@ Result<UserMenu> parseUserMenu(const UserMenuFields& fields, int line, UserMenuP
     m.taxPercent = *strictNumber(withoutPercent(fields[kColTax]));
     m.fuelAdjustment = *strictNumber(fields[kColFuel]);
     m.renewableLevy = *strictNumber(fields[kColLevy]);
+    // The adders are added to every line's rate: a line that would pay the user per kWh is no menu.
+    for (int k = 1; k <= 5; ++k) {
+        if (!formulaUsesLine(m.formula, k))
+            continue;
+        const double unit = m.rate[static_cast<std::size_t>(k)] + m.fuelAdjustment + m.renewableLevy;
+        if (unit < 0) {
+            const std::string reason = "料金" + std::to_string(k) +
+                                       "＋燃料費等調整単価＋再エネ賦課金単価が負の値（" + numberText(unit) +
+                                       " 円/kWh）です。";
+            if (problem)
+                *problem = {line, "", reason};
+            return Error{reason};
+        }
+    }
     return m;
 }
 

@@ -67,6 +67,8 @@ struct UserMenu {
     double taxPercent = 0;
     double fuelAdjustment = 0; // 燃料費等調整単価, yen per kWh
     double renewableLevy = 0;  // 再エネ賦課金単価, yen per kWh
+
+    bool operator==(const UserMenu&) const = default;
 };
 
 // A line that could not be read: its number and the field at fault.

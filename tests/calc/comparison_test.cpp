@@ -111,10 +111,10 @@ TEST(Comparison, RankedCheapestFirstWithSharedRanksAndShownDifferences) {
     for (const RankedMenu& r : rows)
         EXPECT_FALSE(r.partial) << r.item; // the site's own menus price its whole year
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        EXPECT_LE(rows[i - 1].totalWithTax, rows[i].totalWithTax);
-        const double shown = std::round(rows[i].totalWithTax);
-        EXPECT_EQ(rows[i].difference, shown - std::round(rows.front().totalWithTax));
-        if (shown == std::round(rows[i - 1].totalWithTax)) {
+        EXPECT_LE(rows[i - 1].tax.amount, rows[i].tax.amount);
+        const double shown = std::round(rows[i].tax.amount);
+        EXPECT_EQ(rows[i].difference, shown - std::round(rows.front().tax.amount));
+        if (shown == std::round(rows[i - 1].tax.amount)) {
             EXPECT_EQ(rows[i].rank, rows[i - 1].rank);
         } else {
             EXPECT_EQ(rows[i].rank, static_cast<int>(i) + 1);
@@ -280,7 +280,10 @@ TEST(Comparison, ResortsByEveryColumnBothWays) {
                     EXPECT_LE(a.total, b.total);
                     break;
                 case RankColumn::WithTax:
-                    EXPECT_LE(a.totalWithTax, b.totalWithTax);
+                    EXPECT_LE(a.tax.amount, b.tax.amount);
+                    break;
+                case RankColumn::Tax:
+                    EXPECT_LE(taxBasisText(a.tax), taxBasisText(b.tax));
                     break;
                 case RankColumn::Difference: // part-year menus have none and stay last
                     if (std::isnan(rows[i - 1].difference)) {
@@ -326,7 +329,9 @@ TEST(Comparison, CellTexts) {
     EXPECT_EQ(rankCell(*item, RankColumn::Voltage), "②");
     EXPECT_EQ(rankCell(*item, RankColumn::Menu), "高圧電力B    "); // the list item, trailing blanks kept
     EXPECT_EQ(rankCell(*item, RankColumn::Rank), std::to_string(item->rank));
-    EXPECT_EQ(rankCell(*item, RankColumn::WithTax), formatPattern(item->totalWithTax, "#,###,###,### 円"));
+    // 中国電力's rates include the tax: the amount compared is the total as it stands.
+    EXPECT_EQ(rankCell(*item, RankColumn::WithTax), formatPattern(item->total, "#,###,###,### 円"));
+    EXPECT_EQ(rankCell(*item, RankColumn::Tax), "税込単価");
     EXPECT_EQ(rankCell(rows.front(), RankColumn::Difference), "0 円");
     EXPECT_EQ(rankCell(*item, RankColumn::PricedKwh), groupedDigits(item->yearKwh) + " kWh");
     EXPECT_EQ(rankCell(*item, RankColumn::Note), "");
@@ -499,6 +504,62 @@ TEST(Comparison, ResultsFormNotesAPartYearMenu) {
     EXPECT_EQ(form.text("Label11"), "消費税含む"); // the tax note stays as it is
     ASSERT_TRUE(form.ApplyTariffMenu(42, 0, ok));
     EXPECT_EQ(form.text("LabelPartial"), "");
+}
+
+} // namespace
+
+namespace {
+
+// One amount compared: the total for a list priced with tax, total x 1.05 for the other catalog
+// lists, the menu's own rate for a user menu.
+TEST(ComparisonTax, EachMenuHasOneAmountWithItsBasis) {
+    DemoSite site(4); // 関西電力: rates with tax
+    const std::vector<RankedMenu> rows = rankMenus(comparisonInput(site.state), 0);
+    bool included = false, added = false;
+    for (const RankedMenu& r : rows) {
+        const bool withTax = r.menu->taxNote;
+        (withTax ? included : added) = true;
+        EXPECT_EQ(r.tax.basis, withTax ? TaxBasis::Included : TaxBasis::Added) << r.item;
+        EXPECT_EQ(r.tax.amount, withTax ? r.total : r.total * kTaxFactor) << r.item;
+        EXPECT_EQ(rankCell(r, RankColumn::Tax), withTax ? "税込単価" : "5%");
+    }
+    EXPECT_TRUE(included && added);
+    tariffs::UserMenu user;
+    user.taxPercent = 8.5;
+    EXPECT_EQ(taxBasisText(taxedAmount(user, 100)), "8.5%");
+    EXPECT_DOUBLE_EQ(taxedAmount(user, 100).amount, 108.5);
+}
+
+// A site is priced only with figures inside the bounds and readings of at least 0; its facts give
+// the comparison's first choice.
+TEST(ComparisonRefusal, FiguresReadingsAndFacts) {
+    struct Case {
+        const char *mult, *kw, *pf;
+        double reading;
+        bool refused;
+    };
+    const Case cases[] = {{"1", "450", "98", 10, false},
+                          {"0", "450", "98", 10, true},
+                          {"1", "-450", "98", 10, true},
+                          {"1", "450", "250", 10, true},
+                          {"1", "450", "98", -1e9, true}};
+    for (const Case& c : cases) {
+        DemoSite site(1, c.mult, c.kw, c.pf);
+        site.state.HourData[3][5] = c.reading;
+        EXPECT_EQ(pricingRefusal(site.state).has_value(), c.refused) << c.mult << " " << c.kw << " " << c.pf;
+        TotalForm form(site.state);
+        EXPECT_EQ(form.Form_Load(), !c.refused);
+        EXPECT_EQ(form.loadRefusal().has_value(), c.refused);
+    }
+    DemoSite site(1, "1", "450", "98");
+    EXPECT_EQ(factsChoice(site.state), ComparisonChoice{});
+    EXPECT_EQ(factsNote(site.state), kFactsUnsetNote);
+    SiteRecord& record = site.state.SiteTable[static_cast<std::size_t>(site.state.SiteRow)];
+    record[6] = "高圧";
+    record[7] = "事務所・ビル・店舗";
+    EXPECT_EQ(factsChoice(site.state), (ComparisonChoice{false, 1, 3})); // 東京電力, below 500 kW: ③
+    EXPECT_EQ(rememberedChoice(site.state), factsChoice(site.state));
+    EXPECT_EQ(factsNote(site.state), "");
 }
 
 } // namespace

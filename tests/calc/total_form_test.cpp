@@ -240,7 +240,7 @@ TEST_F(Form, NewTotalsRepriceTheChosenMenuOnTheTypedRates) {
     EXPECT_NE(f->MSFlexGrid1().text(5, 2), yearTotal);
     EXPECT_EQ(f->text("Text1"), "20.00");
     EXPECT_EQ(f->currentMenu(), tariffs::findMenu(42, 0));
-    EXPECT_EQ(f->text("Label21"), "業務用電力 6kV供給");
+    EXPECT_EQ(f->text("Label21"), "業務用電力 6kV供給（単価変更）");
     // The same menu, rates and totals priced from scratch give the same charge.
     auto fresh = loaded();
     ASSERT_TRUE(fresh->ApplyTariffMenu(42, 0, prompter));
@@ -350,8 +350,27 @@ TEST_F(Form, TaxNoteListsAndRecalculation) {
     EXPECT_EQ(f->text("Label1"), kwh1); // kWh split unchanged
     EXPECT_EQ(f->LineCharge()[0], 1020000);
     EXPECT_EQ(f->total(), 1020000);
-    EXPECT_EQ(f->text("Label11"), "消費税含む    　1,071,000 円");
+    // The rates of this list include the tax: nothing is added on recalculation either.
+    EXPECT_EQ(f->text("Label11"), "消費税含む");
     EXPECT_EQ(f->text("Label13"), " 円");
+}
+
+// A rate typed after the last pricing makes the panel stale until 再 計 算; the caption says the
+// menu's rates were edited, and goes back when they are the menu's own again.
+TEST_F(Form, EditedRatesAreMarkedAndStaleUntilPriced) {
+    auto f = loaded();
+    ASSERT_TRUE(f->ApplyTariffMenu(42, 0, prompter));
+    const std::string own = f->text("Text1");
+    EXPECT_FALSE(f->ratesStale());
+    f->setText("Text1", "10.00");
+    EXPECT_TRUE(f->ratesStale());
+    EXPECT_EQ(f->text("Label21"), "業務用電力 6kV供給");
+    f->Command10_Click();
+    EXPECT_FALSE(f->ratesStale());
+    EXPECT_EQ(f->text("Label21"), "業務用電力 6kV供給（単価変更）");
+    f->setText("Text1", own);
+    f->Command10_Click();
+    EXPECT_EQ(f->text("Label21"), "業務用電力 6kV供給");
 }
 
 TEST_F(Form, NorthernOneRateMenu) {
@@ -394,12 +413,13 @@ TEST_F(Form, TabChangeNamesTheUtilityOnly) {
     f->ApplyTariffMenu(42, 1, prompter);
     const double total = f->total();
     f->SSTab1_Click(8);
-    EXPECT_EQ(f->text("Label45"), "北海道電力");
+    // Label45 names the utility of the menu being priced, not the tab browsed.
+    EXPECT_EQ(f->text("Label45"), "東京電力");
     EXPECT_EQ(f->currentTab(), 8);
     EXPECT_EQ(f->total(), total);
     EXPECT_EQ(f->text("Label33"), "東京電力の集計");
     f->SSTab1_Click(9); // the 自由メニュー tab
-    EXPECT_EQ(f->text("Label45"), "自由メニュー");
+    EXPECT_EQ(f->text("Label45"), "東京電力");
     EXPECT_EQ(f->total(), total);
     f->SSTab1_Click(10);
     EXPECT_EQ(f->currentTab(), 9);

@@ -116,5 +116,29 @@ TEST_F(UserPricing, AddersAndTaxToTheYen) {
     EXPECT_FALSE(form.ApplyUserMenu(1));
 }
 
+// Reading the file again without the menu on the panel (its line dropped or changed) clears the
+// panel; the same menu read again keeps it.
+TEST_F(UserPricing, ADroppedMenuLeavesNoFiguresOnThePanel) {
+    test::setSite(s, 1, "1", "100", "100");
+    tariffs::UserMenuFields f = {"東京電力", "工場", "2",     "提案", "Total_Natsu_Sonota",
+                                 "1700",     "17.5", "16.25", "",     "",
+                                 "",         "10",   "0",     "0"};
+    Result<UserMenu> menu = tariffs::parseUserMenu(f, 3, nullptr);
+    ASSERT_TRUE(menu);
+    TotalForm form(s);
+    ASSERT_TRUE(form.Form_Load());
+    form.setUserMenus({*menu});
+    ASSERT_TRUE(form.ApplyUserMenu(0));
+    form.setUserMenus({*menu});
+    EXPECT_TRUE(form.currentUserMenu());
+    UserMenu changed = *menu;
+    changed.rate[1] = 18;
+    form.setUserMenus({changed});
+    EXPECT_FALSE(form.currentUserMenu());
+    for (const char* control : {"Label21", "Text1", "Text5", "Label20", "Label11"})
+        EXPECT_EQ(form.text(control), "") << control;
+    EXPECT_EQ(form.total(), 0);
+}
+
 } // namespace
 } // namespace wattorio::calc

@@ -370,6 +370,9 @@ TEST_F(SiteFilesTest, ReadInRefusesUntrustedRecords) {
          "\" 3\"\r\n\"\x82\"\r\n\"1\"\r\n\"100\"\r\n\"90\"\r\n\"1\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n"},
         {"long other field",
          recordFile({" 3", "Plant", std::string(201, '9'), "100", "90", "1", "", "", ""})},
+        {"multiplier 0", recordFile({" 3", "Plant", "0", "100", "90", "1", "", "", ""})},
+        {"contract 1e300", recordFile({" 3", "Plant", "1", "1e300", "90", "1", "", "", ""})},
+        {"power factor 250", recordFile({" 3", "Plant", "1", "100", "250", "1", "", "", ""})},
     };
     fs::create_directory(other.file("sub"));
     other.write("sub/evil_Y.dat", bookBytes("outside"));

@@ -1,6 +1,7 @@
 // The menu ranking written to a spreadsheet, read back by an independent reader.
 
 #include "reports/comparison_report.h"
+#include "reports/site_comparison.h"
 
 #include "app/display_format.h"
 #include "support/temp_dir.h"
@@ -70,8 +71,11 @@ TEST(ComparisonReport, SheetHoldsTheTableAsShown) {
     EXPECT_EQ(text(sheet, 1, 1), "全メニュー比較　港南/工場");
     EXPECT_EQ(text(sheet, 2, 1), "中部電力　契約電力 480 kW　力率 98 ％");
     EXPECT_EQ(text(sheet, 3, 1), caption);
+    EXPECT_EQ(text(sheet, 1, 6).rfind("作成　20", 0), 0u) << text(sheet, 1, 6);
+    EXPECT_EQ(text(sheet, 2, 6).rfind("期間　", 0), 0u) << text(sheet, 2, 6);
+    const auto col = [](int c) { return comparisonSheetColumn(static_cast<calc::RankColumn>(c)); };
     for (int c = 0; c < calc::kRankColumnCount; ++c)
-        EXPECT_EQ(text(sheet, 4, c + 1), calc::rankColumnTitle(static_cast<calc::RankColumn>(c)));
+        EXPECT_EQ(text(sheet, 4, col(c)), calc::rankColumnTitle(static_cast<calc::RankColumn>(c)));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int r = kComparisonFirstRow + static_cast<int>(i);
         SCOPED_TRACE("sheet row " + std::to_string(r));
@@ -82,9 +86,12 @@ TEST(ComparisonReport, SheetHoldsTheTableAsShown) {
         EXPECT_EQ(text(sheet, r, 3), calc::rankCell(rows[i], calc::RankColumn::Category));
         EXPECT_EQ(text(sheet, r, 4), calc::rankCell(rows[i], calc::RankColumn::Voltage));
         EXPECT_EQ(text(sheet, r, 5), std::string(rows[i].menu->itemText));
+        EXPECT_EQ(text(sheet, r, col(static_cast<int>(calc::RankColumn::Tax))), "5%");
         for (int c = 5; c < calc::kRankColumnCount - 1; ++c) {
             const auto column = static_cast<calc::RankColumn>(c);
-            const test::ReadCell* cell = sheet.find(r, c + 1);
+            if (column == calc::RankColumn::Tax)
+                continue;
+            const test::ReadCell* cell = sheet.find(r, col(c));
             ASSERT_NE(cell, nullptr);
             const double number = std::get<double>(cell->value);
             // Whole yen (or kWh), the very figure the table shows.
@@ -94,7 +101,7 @@ TEST(ComparisonReport, SheetHoldsTheTableAsShown) {
             EXPECT_EQ(shown, calc::rankCell(rows[i], column));
             EXPECT_EQ(number, std::round(number));
         }
-        EXPECT_EQ(sheet.find(r, calc::kRankColumnCount), nullptr); // no 備考 for the site's own menus
+        EXPECT_EQ(sheet.find(r, col(static_cast<int>(calc::RankColumn::Note))), nullptr); // no 備考 here
     }
     EXPECT_EQ(sheet.find(kComparisonFirstRow + static_cast<int>(rows.size()), 1), nullptr);
 
@@ -134,8 +141,9 @@ TEST(ComparisonReport, PartYearMenusAreMarked) {
     const test::ReadWorkbook book = readWorkbook(path, dir.path());
     ASSERT_TRUE(book.ok) << book.error;
     const test::ReadSheet& sheet = book.sheets.front();
-    EXPECT_EQ(text(sheet, kComparisonFirstRow, calc::kRankColumnCount), "一部の期間のみ");
-    EXPECT_EQ(sheet.find(kComparisonFirstRow, calc::kRankColumnCount - 1), nullptr);
+    EXPECT_EQ(text(sheet, kComparisonFirstRow, comparisonSheetColumn(calc::RankColumn::Note)),
+              "一部の期間のみ");
+    EXPECT_EQ(sheet.find(kComparisonFirstRow, comparisonSheetColumn(calc::RankColumn::Difference)), nullptr);
 }
 
 // A user menu with adders and 10 % tax is written at its place with its own total with tax.
@@ -165,11 +173,48 @@ TEST(ComparisonReport, UserMenuRowCarriesItsAddersAndTax) {
     ASSERT_TRUE(book.ok) << book.error;
     const int r = kComparisonFirstRow + static_cast<int>(user - rows.begin());
     EXPECT_EQ(text(book.sheets.front(), r, 5), "今年の提案");
-    EXPECT_EQ(text(book.sheets.front(), r, calc::kRankColumnCount), "自由メニュー");
+    EXPECT_EQ(text(book.sheets.front(), r, comparisonSheetColumn(calc::RankColumn::Note)), "自由メニュー");
+    EXPECT_EQ(text(book.sheets.front(), r, comparisonSheetColumn(calc::RankColumn::Tax)), "10%");
     const test::ReadCell* withTax =
-        book.sheets.front().find(r, static_cast<int>(calc::RankColumn::WithTax) + 1);
+        book.sheets.front().find(r, comparisonSheetColumn(calc::RankColumn::WithTax));
     ASSERT_NE(withTax, nullptr);
     EXPECT_EQ(std::get<double>(withTax->value), std::round(total * 1.1));
+}
+
+// The sheet of all sites: its conditions in row 2 (no blank row above the headings), kWh and yen
+// as numbers, the site that could not be priced kept with its reason.
+TEST(ComparisonReport, SiteSheetStatesItsConditionsAndHoldsNumbers) {
+    REQUIRE_READER();
+    TempDir dir;
+    AppState state;
+    setUp(state, dir.path());
+    std::vector<SiteComparison> sites(2);
+    sites[0].row = 1;
+    sites[0].name = "港南";
+    sites[0].utility = 2;
+    sites[0].yearKwh = 1234.6;
+    sites[0].menus = calc::rankMenus(calc::comparisonInput(state), 2);
+    sites[1].row = 2;
+    sites[1].name = "空き";
+    sites[1].reason = "データがありません。";
+    const std::string path = dir.file("sites.xlsx");
+    ASSERT_TRUE(writeSiteComparisonWorkbook(siteComparisonLayout(sites, 1765000000), path));
+    const test::ReadWorkbook book = readWorkbook(path, dir.path());
+    ASSERT_TRUE(book.ok) << book.error;
+    const test::ReadSheet& sheet = book.sheets.front();
+    EXPECT_EQ(sheet.name, "全物件の比較");
+    EXPECT_NE(text(sheet, 2, 1).find("税込"), std::string::npos);
+    EXPECT_NE(text(sheet, 2, 1).find("作成 20"), std::string::npos);
+    EXPECT_EQ(text(sheet, 3, 11), "税");
+    for (int c : {1, 4, 6, 7, 9}) {
+        const test::ReadCell* cell = sheet.find(4, c);
+        ASSERT_NE(cell, nullptr) << c;
+        EXPECT_TRUE(std::holds_alternative<double>(cell->value)) << c;
+    }
+    EXPECT_EQ(std::get<double>(sheet.find(4, 7)->value), std::round(sites[0].best()->tax.amount));
+    EXPECT_EQ(text(sheet, 4, 11), "5%");
+    EXPECT_NE(text(sheet, 4, 10).find("未設定"), std::string::npos);
+    EXPECT_EQ(text(sheet, 5, 10), "データがありません。");
 }
 
 TEST(ComparisonReport, RefusedWithoutAWorkingFolder) {

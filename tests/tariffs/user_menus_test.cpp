@@ -41,8 +41,9 @@ TEST(UserMenus, GoodLinesLoadAndEveryBadLineIsNamed) {
         {"1,工場,1,名,季節別,1,1,1,,,,101,0,0", "消費税率"},
         {"1,工場,1,名,季節別,1,1,1,,,,10,,0", "燃料費等調整単価"},
         {"1,工場,1,名,季節別,1,1,1,,,,10,0,1e400", "再エネ賦課金単価"},
-        {"1,工場,1,名,季節別,1,1,1,,,,10,0,0,9", ""}, // a fifteenth field
-        {"1,工場,1,\"名,季節別,1,1,1,,,,10,0,0", ""}, // an open quote
+        {"1,工場,1,名,季節別,1,0,1,,,,10,-1000,-1000", ""}, // a used line's unit price below 0
+        {"1,工場,1,名,季節別,1,1,1,,,,10,0,0,9", ""},       // a fifteenth field
+        {"1,工場,1,\"名,季節別,1,1,1,,,,10,0,0", ""},       // an open quote
     };
     std::string file = sjis(kHeading) + "\r\n" + sjis(kGood) + "\r\n";
     for (const Bad& b : bad)
