@@ -5,6 +5,7 @@
 #include "calc/aggregation.h"
 #include "calc/comparison.h"
 #include "calc/total_form.h"
+#include "cli/cmd_bill.h"
 #include "cli/command_registry.h"
 #include "registry/menu_form.h"
 #include "registry/registry.h"
@@ -15,8 +16,11 @@
 #include "tenday/ten_day_totals.h"
 #include "yearbook/year_book_file.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -40,80 +44,109 @@ struct Priced {
     int rank = 0; // place in the comparison's ranking; 0 for a single menu
 };
 
-template <class Array> std::string jsonArray(const Array& values) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i)
-            out += ", ";
-        out += jsonNumber(static_cast<double>(values[i]));
-    }
-    return out + "]";
+using Json = nlohmann::ordered_json;
+
+// A figure as the JSON shows it: whole values as integers, null for a figure that is not a number.
+Json num(double value) {
+    if (!std::isfinite(value))
+        return nullptr;
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
+        return static_cast<std::int64_t>(value);
+    return value;
 }
 
-template <class Table> std::string jsonTable(const Table& rows) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i)
-            out += ", ";
-        out += jsonArray(rows[i]);
-    }
-    return out + "]";
+template <class Array> Json numbers(const Array& values) {
+    Json out = Json::array();
+    for (const auto& v : values)
+        out.push_back(num(static_cast<double>(v)));
+    return out;
 }
 
-std::string siteJson(const AppState& state) {
+template <class Table> Json table(const Table& rows) {
+    Json out = Json::array();
+    for (const auto& row : rows)
+        out.push_back(numbers(row));
+    return out;
+}
+
+// One line of output; texts that are not UTF-8 are replaced rather than refused.
+std::string dumped(const Json& j) {
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+Json siteJson(const AppState& state) {
     const int row = static_cast<int>(state.SiteRow);
     const SiteRecord& s = state.SiteTable[static_cast<std::size_t>(row)];
-    return "{\"row\": " + std::to_string(row) + ", \"serial\": " + jsonString(s[0]) +
-           ", \"name\": " + jsonString(s[1]) + ", \"multiplier\": " + jsonString(s[2]) +
-           ", \"contract\": " + jsonString(s[3]) + ", \"power_factor\": " + jsonString(s[4]) +
-           ", \"utility\": " + jsonNumber(val(s[5])) + "}";
+    return {{"row", row},
+            {"serial", s[0]},
+            {"name", s[1]},
+            {"multiplier", s[2]},
+            {"contract", s[3]},
+            {"power_factor", s[4]},
+            {"utility", num(val(s[5]))}};
 }
 
-// The figures of a priced menu, from its kWh per line to the rate panel's texts, closing the object.
-std::string pricedJson(const calc::TotalForm& f) {
+// The tax-inclusive amount every ranking compares and how it was reached.
+void addTax(Json& j, const calc::TaxedAmount& tax) {
+    j["TaxBasis"] = std::string(calc::taxBasisName(tax.basis));
+    j["TaxPercent"] = num(tax.percent);
+    j["AmountWithTax"] = num(tax.amount);
+}
+
+// The figures of a priced menu, from its kWh per line to the rate panel's texts.
+void addPriced(Json& j, const calc::TotalForm& f, const calc::TaxedAmount& tax) {
     double priced = 0;
     for (int k = 1; k <= 5; ++k)
         priced += f.LineKwh()[static_cast<std::size_t>(k)];
     const double year = calc::yearKwh(f.SeasonTotal());
-    std::string out = ", \"LineKwh\": " + jsonArray(f.LineKwh()) + ", \"PricedKwh\": " + jsonNumber(priced) +
-                      ", \"YearKwh\": " + jsonNumber(year) +
-                      ", \"Partial\": " + (calc::isPartialYear(priced, year) ? "true" : "false") +
-                      ", \"LineCharge\": " + jsonArray(f.LineCharge()) +
-                      ", \"Total\": " + jsonNumber(f.total()) +
-                      ", \"TotalWithTax\": " + jsonNumber(f.totalWithTax()) + ", \"panel\": {";
-    bool first = true;
-    for (std::string_view name : calc::TotalForm::panelControlNames()) {
-        out += first ? "" : ", ";
-        first = false;
-        out += jsonString(std::string(name)) + ": " + jsonString(f.text(name));
-    }
-    return out + "}}";
+    j["LineKwh"] = numbers(f.LineKwh());
+    j["PricedKwh"] = num(priced);
+    j["YearKwh"] = num(year);
+    j["Partial"] = calc::isPartialYear(priced, year);
+    j["LineCharge"] = numbers(f.LineCharge());
+    j["Total"] = num(f.total());
+    j["TotalWithTax"] = num(f.totalWithTax());
+    addTax(j, tax);
+    Json panel = Json::object();
+    for (std::string_view name : calc::TotalForm::panelControlNames())
+        panel[std::string(name)] = f.text(name);
+    j["panel"] = std::move(panel);
 }
 
 // One priced menu as the results form shows it, with its place in the ranking when it has one.
-std::string menuJson(const Priced& p, int rank = 0) {
+Json menuJson(const Priced& p, int rank = 0) {
     const calc::TotalForm& f = *p.form;
     const tariffs::TariffMenu& m = *p.menu;
-    std::string out = "{";
+    Json j = Json::object();
     if (rank > 0)
-        out += "\"rank\": " + std::to_string(rank) + ", ";
-    out += "\"source\": " + jsonString(std::string(calc::menuSourceName(calc::MenuSource::Catalog))) +
-           ", \"list\": " + std::to_string(m.list) + ", \"index\": " + std::to_string(m.index) +
-           ", \"utility\": " + std::to_string(m.utility) +
-           ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
-           ", \"voltage\": " + std::to_string(m.voltageRow) +
-           ", \"item\": " + jsonString(std::string(m.itemText)) +
-           ", \"caption\": " + jsonString(f.text("Label21")) +
-           ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) + pricedJson(f);
-    return out;
+        j["rank"] = rank;
+    j["source"] = std::string(calc::menuSourceName(calc::MenuSource::Catalog));
+    j["list"] = m.list;
+    j["index"] = m.index;
+    j["utility"] = m.utility;
+    j["category"] = std::string(tariffs::categoryName(m.category));
+    j["voltage"] = m.voltageRow;
+    j["item"] = std::string(m.itemText);
+    j["caption"] = f.text("Label21");
+    j["formula"] = std::string(tariffs::formulaName(m.formula));
+    addPriced(j, f, calc::taxedAmount(m, f.total()));
+    return j;
 }
 
 // Selects the site, refuses one without a utility, loads its book and aggregates it. Returns an
 // exit status, or -1 when the site is ready to be priced.
-int prepare(CliContext& ctx, const Args& args, bool& tenDay) {
+int prepare(CliContext& ctx, const Args& given, bool& tenDay) {
+    Args args = given;
+    if (given.has("site")) {
+        // The row is a number like any other option: "１" is 1, "abc" is refused.
+        const std::optional<double> row = numberOption(ctx, given, "site");
+        if (!row)
+            return 2;
+        args.options["site"] = {halfWidthNumber(*given.get("site"))};
+    }
     if (!selectSite(ctx, args))
         return 1;
-    if (std::optional<Message> refusal = calc::utilityRefusal(ctx.state)) {
+    if (std::optional<Message> refusal = calc::pricingRefusal(ctx.state)) {
         ctx.err << refusal->text << "\n";
         return 2;
     }
@@ -131,6 +164,10 @@ int prepare(CliContext& ctx, const Args& args, bool& tenDay) {
             ctx.err << loaded.error().message << "\n";
             return 1;
         }
+        if (std::string problem = calc::readingsProblem(state); !problem.empty()) {
+            ctx.err << problem << "\n";
+            return 2;
+        }
         tenday::Yer_Total(state);
         return -1;
     }
@@ -143,30 +180,30 @@ int prepare(CliContext& ctx, const Args& args, bool& tenDay) {
         yearbook::newYearBook(state); // a site without a book yet: an empty year
         ctx.err << "年間データがありません。空の一年として計算します。\n";
     }
+    if (std::string problem = calc::readingsProblem(state); !problem.empty()) {
+        ctx.err << problem << "\n";
+        return 2;
+    }
     calc::runMonthTotals(state);
     reports::Demd(state);
     reports::Heikin(state);
     return -1;
 }
 
-void printJson(CliContext& ctx, const calc::SeasonTable& season, const std::vector<std::string>& menus,
-               bool tenDay) {
+void printJson(CliContext& ctx, const calc::SeasonTable& season, Json menus, bool tenDay) {
     const AppState& s = ctx.state;
-    std::string out = "{\"site\": " + siteJson(s);
-    out += ",\n \"MonthTotalA\": " + jsonTable(s.MonthTotalA);
-    out += ",\n \"MonthTotalB\": " + jsonTable(s.MonthTotalB);
-    out += ",\n \"SeasonTotal\": " + jsonTable(season);
+    Json out = {{"site", siteJson(s)},
+                {"MonthTotalA", table(s.MonthTotalA)},
+                {"MonthTotalB", table(s.MonthTotalB)},
+                {"SeasonTotal", table(season)}};
     if (!tenDay) {
-        out += ",\n \"PeakDemand\": " + jsonArray(s.PeakDemand);
-        out += ",\n \"PeakDemandDay\": " + jsonArray(s.PeakDemandDay);
-        out += ",\n \"PeakDemandHour\": " + jsonArray(s.PeakDemandHour);
-        out += ",\n \"HourAverage\": " + jsonArray(s.HourAverage);
+        out["PeakDemand"] = numbers(s.PeakDemand);
+        out["PeakDemandDay"] = numbers(s.PeakDemandDay);
+        out["PeakDemandHour"] = numbers(s.PeakDemandHour);
+        out["HourAverage"] = numbers(s.HourAverage);
     }
-    out += ",\n \"menus\": [";
-    for (std::size_t i = 0; i < menus.size(); ++i)
-        out += (i ? ",\n  " : "\n  ") + menus[i];
-    out += menus.empty() ? "]}\n" : "\n ]}\n";
-    ctx.out << out;
+    out["menus"] = std::move(menus);
+    ctx.out << dumped(out);
 }
 
 void printHeading(CliContext& ctx, const calc::TotalForm& form) {
@@ -207,18 +244,20 @@ void printPanelLines(CliContext& ctx, const calc::TotalForm& f) {
             << f.text("Label11") << "\n";
 }
 
-// The menus --utility / --all-utilities, --category and --voltage take; false with a message for
-// a value the comparison window does not offer.
-bool menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
+// The menus --utility / --all-utilities, --category and --voltage take: 0, or the exit status
+// with a message for a value the comparison window does not offer (2 for a text that is no number).
+int menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
     if (args.has("all-utilities")) {
         filter.utility = 0;
     } else {
-        const double u = args.has("utility") ? val(args.get("utility").value_or("")) : ctx.state.UtilityNo;
-        if (!(u >= 1 && u <= 9) || u != std::floor(u)) {
+        const std::optional<double> u = numberOption(ctx, args, "utility", ctx.state.UtilityNo);
+        if (!u)
+            return 2;
+        if (!(*u >= 1 && *u <= 9) || *u != std::floor(*u)) {
             ctx.err << "--utility には 1 から 9 を指定してください。\n";
-            return false;
+            return 1;
         }
-        filter.utility = static_cast<int>(u);
+        filter.utility = static_cast<int>(*u);
     }
     if (const std::optional<std::string> category = args.get("category")) {
         if (*category == "office")
@@ -227,38 +266,45 @@ bool menuFilter(CliContext& ctx, const Args& args, calc::MenuFilter& filter) {
             filter.category = tariffs::Category::Factory;
         else {
             ctx.err << "--category には office（事務所・ビル・店舗）か factory（工場）を指定してください。\n";
-            return false;
+            return 1;
         }
     }
-    if (const std::optional<std::string> voltage = args.get("voltage")) {
-        if (*voltage != "1" && *voltage != "2" && *voltage != "3") {
+    if (args.has("voltage")) {
+        const std::optional<double> voltage = numberOption(ctx, args, "voltage");
+        if (!voltage)
+            return 2;
+        if (*voltage != 1 && *voltage != 2 && *voltage != 3) {
             ctx.err << "--voltage には 1（①）から 3（③）を指定してください。\n";
-            return false;
+            return 1;
         }
-        filter.voltage = (*voltage)[0] - '0';
+        filter.voltage = static_cast<int>(*voltage);
     }
-    return true;
+    return 0;
 }
 
-std::string userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m, int rank = 0) {
-    return std::string("{") + (rank > 0 ? "\"rank\": " + std::to_string(rank) + ", " : "") +
-           "\"source\": \"user\", \"line\": " + std::to_string(m.line) +
-           ", \"utility\": " + std::to_string(m.utility) + ", \"item\": " + jsonString(m.name) +
-           ", \"category\": " + jsonString(std::string(tariffs::categoryName(m.category))) +
-           ", \"voltage\": " + std::to_string(m.voltageRow) +
-           ", \"caption\": " + jsonString(f.text("Label21")) +
-           ", \"formula\": " + jsonString(std::string(tariffs::formulaName(m.formula))) +
-           ", \"TaxPercent\": " + jsonNumber(m.taxPercent) +
-           ", \"FuelAdjustment\": " + jsonNumber(m.fuelAdjustment) +
-           ", \"RenewableLevy\": " + jsonNumber(m.renewableLevy) + pricedJson(f);
+Json userMenuJson(const calc::TotalForm& f, const tariffs::UserMenu& m, int rank = 0) {
+    Json j = Json::object();
+    if (rank > 0)
+        j["rank"] = rank;
+    j["source"] = "user";
+    j["line"] = m.line;
+    j["utility"] = m.utility;
+    j["item"] = m.name;
+    j["category"] = std::string(tariffs::categoryName(m.category));
+    j["voltage"] = m.voltageRow;
+    j["caption"] = f.text("Label21");
+    j["formula"] = std::string(tariffs::formulaName(m.formula));
+    j["TaxPercent"] = num(m.taxPercent);
+    j["FuelAdjustment"] = num(m.fuelAdjustment);
+    j["RenewableLevy"] = num(m.renewableLevy);
+    addPriced(j, f, calc::taxedAmount(m, f.total()));
+    return j;
 }
 
 // Every ranked menu applied on a results form of its own (built on `base`), as compare --json lists it.
-std::vector<std::string> rankedMenusJson(const calc::TotalForm& base,
-                                         const std::vector<calc::RankedMenu>& ranking) {
+Json rankedMenusJson(const calc::TotalForm& base, const std::vector<calc::RankedMenu>& ranking) {
     AnswerOk ok;
-    std::vector<std::string> out;
-    out.reserve(ranking.size());
+    Json out = Json::array();
     for (const calc::RankedMenu& r : ranking) {
         if (r.user) {
             calc::TotalForm form(base);
@@ -275,12 +321,14 @@ std::vector<std::string> rankedMenusJson(const calc::TotalForm& base,
 }
 
 int compare(CliContext& ctx, const Args& args) {
+    if (args.has("tariffs"))
+        return compareTariffFiles(ctx, args);
     bool tenDay = false;
     if (const int status = prepare(ctx, args, tenDay); status >= 0)
         return status;
     calc::MenuFilter filter;
-    if (!menuFilter(ctx, args, filter))
-        return 1;
+    if (const int status = menuFilter(ctx, args, filter); status != 0)
+        return status;
     const std::vector<tariffs::UserMenu> userMenus = readUserMenus(ctx);
     calc::TotalForm base(ctx.state);
     base.Form_Load();
@@ -297,27 +345,33 @@ int compare(CliContext& ctx, const Args& args) {
     return 0;
 }
 
-std::string rankedJson(const calc::RankedMenu* r) {
+Json rankedJson(const calc::RankedMenu* r) {
     if (!r)
-        return "null";
-    std::string out = "{\"source\": " + jsonString(std::string(calc::menuSourceName(r->source)));
+        return nullptr;
+    Json j = {{"source", std::string(calc::menuSourceName(r->source))}};
     if (r->user)
-        out += ", \"line\": " + std::to_string(r->line);
-    else
-        out +=
-            ", \"list\": " + std::to_string(r->menu->list) + ", \"index\": " + std::to_string(r->menu->index);
-    return out + ", \"item\": " + jsonString(r->item) + ", \"Total\": " + jsonNumber(r->total) +
-           ", \"TotalWithTax\": " + jsonNumber(r->totalWithTax) + "}";
+        j["line"] = r->line;
+    else {
+        j["list"] = r->menu->list;
+        j["index"] = r->menu->index;
+    }
+    j["item"] = r->item;
+    j["Total"] = num(r->total);
+    j["TotalWithTax"] = num(r->totalWithTax);
+    addTax(j, r->tax);
+    return j;
 }
 
-// compare-sites: every registered site under the menus of its own utility (reads only).
+// compare-sites: every registered site under the menus it can sign (reads only).
 int compareSites(CliContext& ctx, const Args& args) {
+    if (args.has("tariffs"))
+        return compareSitesTariffFiles(ctx, args);
     registry::MenuForm form(ctx.state);
     if (std::optional<Message> problem = form.startUp(ctx.state.AppDir))
         ctx.err << problem->text << "\n";
     const std::vector<tariffs::UserMenu> userMenus = readUserMenus(ctx);
     const bool json = args.has("json");
-    std::map<int, std::vector<std::string>> menus; // registry row -> its menus as compare --json
+    std::map<int, Json> menus; // registry row -> its menus as compare --json
     reports::SiteVisitor visit;
     if (json)
         visit = [&](AppState& work, const reports::SiteComparison& site) {
@@ -335,24 +389,34 @@ int compareSites(CliContext& ctx, const Args& args) {
         ctx.out << reports::siteComparisonTable(sites);
         return 0;
     }
-    std::string out = "[";
-    for (std::size_t i = 0; i < sites.size(); ++i) {
-        const reports::SiteComparison& s = sites[i];
-        out += i ? ",\n " : "\n ";
-        out += "{\"row\": " + std::to_string(s.row) + ", \"serial\": " + jsonString(s.serial) +
-               ", \"name\": " + jsonString(s.name) + ", \"utility\": " + std::to_string(s.utility) +
-               ", \"book\": " + jsonString(std::string(reports::siteBookName(s.book))) +
-               ", \"YearKwh\": " + jsonNumber(s.yearKwh) + ", \"best\": " + rankedJson(s.best()) +
-               ", \"second\": " + rankedJson(s.second()) + ", \"difference\": " + jsonNumber(s.difference());
+    Json out = Json::array();
+    for (const reports::SiteComparison& s : sites) {
+        Json j = {{"row", s.row},
+                  {"serial", s.serial},
+                  {"name", s.name},
+                  {"utility", s.utility},
+                  {"book", std::string(reports::siteBookName(s.book))},
+                  {"YearKwh", num(s.yearKwh)}};
+        // Which menus were ranked: those the site can sign, or every menu of its utility.
+        if (s.reason.empty()) {
+            j["facts"] = s.factsSet ? "set" : "unset";
+            if (s.factsSet) {
+                j["category"] = std::string(tariffs::categoryName(*s.filter.category));
+                j["voltage"] = s.filter.voltage;
+            } else {
+                j["note"] = calc::kFactsUnsetNote;
+            }
+        }
+        j["best"] = rankedJson(s.best());
+        j["second"] = rankedJson(s.second());
+        j["difference"] = num(s.difference());
         if (!s.reason.empty())
-            out += ", \"reason\": " + jsonString(s.reason);
-        out += ", \"menus\": [";
-        const std::vector<std::string>& list = menus[s.row];
-        for (std::size_t k = 0; k < list.size(); ++k)
-            out += (k ? ",\n   " : "\n   ") + list[k];
-        out += list.empty() ? "]}" : "\n  ]}";
+            j["reason"] = s.reason;
+        const auto it = menus.find(s.row);
+        j["menus"] = it == menus.end() ? Json::array() : it->second;
+        out.push_back(std::move(j));
     }
-    ctx.out << out << (sites.empty() ? "]\n" : "\n]\n");
+    ctx.out << dumped(out);
     return 0;
 }
 
@@ -375,9 +439,10 @@ int priceUserMenu(CliContext& ctx, const Args& args, const std::string& menuText
     form.Command10_Click();
     const tariffs::UserMenu& m = *form.currentUserMenu();
     if (args.has("json")) {
-        const AppState& s = ctx.state;
-        ctx.out << "{\"site\": " << siteJson(s) << ",\n \"SeasonTotal\": " << jsonTable(form.SeasonTotal())
-                << ",\n \"menus\": [\n  " << userMenuJson(form, m) << "\n ]}\n";
+        Json out = {{"site", siteJson(ctx.state)},
+                    {"SeasonTotal", table(form.SeasonTotal())},
+                    {"menus", Json::array({userMenuJson(form, m)})}};
+        ctx.out << dumped(out);
         return 0;
     }
     printHeading(ctx, form);
@@ -409,7 +474,13 @@ int price(CliContext& ctx, const Args& args) {
             ctx.err << "--rate TextN=VALUE（N は 1 から 6）: " << r << "\n";
             return 1;
         }
-        rates.emplace_back(box, r.substr(eq + 1));
+        // A rate is a number: a text would be priced as 0 without a word.
+        const std::string value = r.substr(eq + 1);
+        if (!optionNumber(value)) {
+            ctx.err << "--rate " << box << " には数値を指定してください: " << value << "\n";
+            return 2;
+        }
+        rates.emplace_back(box, halfWidthNumber(value));
     }
     if (userMenu)
         return priceUserMenu(ctx, args, menuText, rates);
@@ -424,7 +495,7 @@ int price(CliContext& ctx, const Args& args) {
         p.form->setText(box, text);
     p.form->Command10_Click();
     if (args.has("json"))
-        printJson(ctx, p.form->SeasonTotal(), {menuJson(p)}, tenDay);
+        printJson(ctx, p.form->SeasonTotal(), Json::array({menuJson(p)}), tenDay);
     else
         printPanel(ctx, p);
     return 0;
@@ -433,13 +504,14 @@ int price(CliContext& ctx, const Args& args) {
 CommandRegistrar compareCommand(
     "compare",
     {"compare --site ROW [--book year|tenday] [--utility U | --all-utilities] [--category office|factory] "
-     "[--voltage N] [--json]  料金メニューの比較",
+     "[--voltage N] [--tariffs] [--json]  料金メニューの比較（--tariffs は料金表ファイル）",
      compare,
-     {"json", "all-utilities"}});
-CommandRegistrar compareSitesCommand("compare-sites",
-                                     {"compare-sites [--json]  全物件の比較（各物件の電力会社のメニュー）",
-                                      compareSites,
-                                      {"json"}});
+     {"json", "all-utilities", "tariffs"}});
+CommandRegistrar
+    compareSitesCommand("compare-sites",
+                        {"compare-sites [--tariffs] [--json]  全物件の比較（各物件が契約できるメニュー）",
+                         compareSites,
+                         {"json", "tariffs"}});
 CommandRegistrar priceCommand("price",
                               {"price --site ROW --menu LIST:INDEX|user:LINE [--book year|tenday] [--rate "
                                "TextN=VALUE ...] [--json]  一つの料金メニュー",

@@ -123,6 +123,75 @@ bool loadYearBookOrNew(CliContext& ctx) {
     return false;
 }
 
+std::string halfWidthNumber(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        // Full-width "＋", "－", "．" and "０".."９" are EF BC 8B, 8D, 8E and 90..99; "Ｅ" / "ｅ" are
+        // EF BC A5 / EF BD 85.
+        if (i + 2 < text.size() && static_cast<unsigned char>(text[i]) == 0xEF) {
+            const auto b1 = static_cast<unsigned char>(text[i + 1]);
+            const auto b2 = static_cast<unsigned char>(text[i + 2]);
+            if (b1 == 0xBC && ((b2 >= 0x90 && b2 <= 0x99) || b2 == 0x8B || b2 == 0x8D || b2 == 0x8E)) {
+                out += static_cast<char>(b2 - 0x90 + '0');
+                i += 3;
+                continue;
+            }
+            if ((b1 == 0xBC && b2 == 0xA5) || (b1 == 0xBD && b2 == 0x85)) {
+                out += 'e';
+                i += 3;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return out;
+}
+
+std::optional<double> optionNumber(const std::string& text) {
+    const std::string t = halfWidthNumber(text);
+    std::size_t i = 0;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9')
+        ++i, ++digits;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < t.size() && (t[j] == '+' || t[j] == '-'))
+            ++j;
+        const std::size_t start = j;
+        while (j < t.size() && t[j] >= '0' && t[j] <= '9')
+            ++j;
+        if (j == start)
+            return std::nullopt;
+        i = j;
+    }
+    if (i != t.size())
+        return std::nullopt;
+    const double value = val(t);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> numberOption(CliContext& context, const Args& args, const std::string& name,
+                                   std::optional<double> fallback) {
+    const std::optional<std::string> text = args.get(name);
+    if (!text)
+        return fallback;
+    const std::optional<double> value = optionNumber(*text);
+    if (!value)
+        context.err << "--" << name << " には数値を指定してください: " << *text << "\n";
+    return value;
+}
+
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {

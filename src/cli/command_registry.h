@@ -96,6 +96,17 @@ private:
 // it; labels with stray bytes are repaired after the file is copied aside.
 bool loadYearBookOrNew(CliContext& context);
 
+// The number a numeric option gives: the whole text one decimal number (sign, digits, point,
+// exponent), full-width digits and signs read as their half-width forms; nothing for any other
+// text ("abc", "12kW", "") or a value that is not finite.
+std::optional<double> optionNumber(const std::string& text);
+// The half-width form of a typed number ("１２．５" -> "12.5"); other characters unchanged.
+std::string halfWidthNumber(const std::string& text);
+// Option `name` read by optionNumber; without a number, the message naming the option goes to
+// standard error (the command then exits 2). `fallback` when the option is absent.
+std::optional<double> numberOption(CliContext& context, const Args& args, const std::string& name,
+                                   std::optional<double> fallback = std::nullopt);
+
 // JSON helpers shared by the commands.
 std::string jsonString(const std::string& text);
 std::string jsonNumber(double value); // null for a non-finite number

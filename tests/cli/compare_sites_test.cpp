@@ -1,85 +1,70 @@
-// compare-sites on a copy of the demo folder: every site's ranking is the one compare gives it,
-// menu for menu, user menus included; a site without a book is listed with its reason.
+// compare-sites on a copy of the demo folder: every site's ranking is the one compare gives it
+// under the site's own category and voltage row, menu for menu, user menus included; a site
+// without a book is listed with its reason.
 
 #include "cli/cli_run.h"
 #include "registry/registry.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <set>
-#include <sstream>
-#include <vector>
 
 namespace {
 
 using wattorio::test::cli;
-
-// The menu lines of a JSON listing (each menu is one line starting with {"rank"), comma removed.
-std::vector<std::string> menuLines(std::istringstream& in, bool stopAtSite) {
-    std::vector<std::string> menus;
-    std::string line;
-    while (in.peek() != EOF) {
-        const auto mark = in.tellg();
-        std::getline(in, line);
-        const auto start = line.find_first_not_of(' ');
-        if (start == std::string::npos)
-            continue;
-        if (stopAtSite && line.compare(start, 7, "{\"row\":") == 0) {
-            in.seekg(mark);
-            break;
-        }
-        if (line.compare(start, 8, "{\"rank\":") != 0)
-            continue;
-        std::string menu = line.substr(start);
-        if (menu.back() == ',')
-            menu.pop_back();
-        menus.push_back(menu);
-    }
-    return menus;
-}
+using Json = nlohmann::json;
 
 struct Agreement {
     int sites = 0;
     int checked = 0;
     bool userSeen = false;
+    int unset = 0; // sites compared over every menu of their utility
 };
 
 // Reads compare-sites --json of `dir` and checks each site's ranking against compare --json of
-// that site alone, menu for menu, and its best against the first of the ranking. With
-// `onePerKind`, only the first site of each utility and book file is checked that way.
+// that site alone under the same filter, menu for menu, and its best against the first of the
+// ranking. With `onePerKind`, only the first site of each utility and book file is checked that way.
 Agreement checkAgreement(const std::string& dir, bool onePerKind) {
     Agreement result;
     const auto all = cli(dir, "compare-sites --json");
     EXPECT_EQ(all.status, 0);
-    std::istringstream in(all.out);
     std::set<std::string> kinds;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find("{\"row\": ") == std::string::npos)
-            continue;
+    for (const Json& site : Json::parse(all.out)) {
         ++result.sites;
-        const std::string row = std::to_string(std::stoi(line.substr(line.find("{\"row\": ") + 8)));
-        const bool tenDay = line.find("\"book\": \"tenday\"") != std::string::npos;
-        std::vector<std::string> listed = menuLines(in, true);
-        const std::string kind = line.substr(line.find("\"utility\": "), 14) + (tenDay ? "W" : "Y") +
-                                 std::to_string(listed.size());
+        const std::string row = std::to_string(site["row"].get<int>());
+        const bool tenDay = site["book"] == "tenday";
+        const Json& listed = site["menus"];
+        std::string filter;
+        if (site["facts"] == "set") {
+            filter = std::string(" --category ") + (site["category"] == "工場" ? "factory" : "office") +
+                     " --voltage " + std::to_string(site["voltage"].get<int>());
+            // Only what the site can sign.
+            for (const Json& m : listed)
+                EXPECT_TRUE(m["category"] == site["category"] && m["voltage"] == site["voltage"])
+                    << m["item"];
+        } else {
+            ++result.unset;
+            EXPECT_EQ(site["note"], "受電・区分が未設定のため、すべてのメニューを比べています");
+        }
+        const std::string kind =
+            site["utility"].dump() + (tenDay ? "W" : "Y") + filter + std::to_string(listed.size());
         if (onePerKind && !kinds.insert(kind).second)
             continue;
         ++result.checked;
-        std::istringstream single(
-            cli(dir, "compare --site " + row + (tenDay ? " --book tenday" : "") + " --json").out);
-        EXPECT_EQ(listed, menuLines(single, false)) << "site " << row;
+        const Json single = Json::parse(
+            cli(dir, "compare --site " + row + (tenDay ? " --book tenday" : "") + filter + " --json").out);
+        EXPECT_EQ(listed, single["menus"]) << "site " << row;
         if (listed.empty()) {
             ADD_FAILURE() << "site " << row << " has no menus";
             continue;
         }
-        const std::string best = line.substr(line.find("\"best\": ") + 8);
-        const std::string item = listed[0].substr(listed[0].find("\"item\": "));
-        EXPECT_NE(best.find(item.substr(0, item.find(", \"caption\""))), std::string::npos) << row;
-        for (const std::string& m : listed)
-            result.userSeen = result.userSeen || m.find("\"source\": \"user\"") != std::string::npos;
+        EXPECT_EQ(site["best"]["item"], listed[0]["item"]) << row;
+        EXPECT_EQ(site["best"]["AmountWithTax"], listed[0]["AmountWithTax"]) << row;
+        for (const Json& m : listed)
+            result.userSeen = result.userSeen || m["source"] == "user";
     }
     return result;
 }
@@ -90,6 +75,7 @@ TEST(CompareSites, AgreesWithCompareForEveryDemoSite) {
     const Agreement agreed = checkAgreement(dir.path(), false);
     EXPECT_EQ(agreed.sites, 3);
     EXPECT_EQ(agreed.checked, 3);
+    EXPECT_EQ(agreed.unset, 0);
     EXPECT_TRUE(agreed.userSeen);
 
     // Without its book a site keeps its place with the reason.
@@ -121,6 +107,7 @@ TEST(CompareSites, AgreesWithCompareOnTwoHundredSites) {
     ASSERT_TRUE(wattorio::registry::saveRegistry(state, 201));
     const Agreement agreed = checkAgreement(dir.path(), true);
     EXPECT_EQ(agreed.sites, 200);
+    EXPECT_EQ(agreed.unset, 200);
     EXPECT_GE(agreed.checked, 18);
 }
 

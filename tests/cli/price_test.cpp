@@ -214,6 +214,9 @@ TEST_F(PriceCli, PriceGivesTheWorkedExampleEndToEnd) {
     EXPECT_EQ(m["LineCharge"][1].num(), 120000);
     EXPECT_EQ(m["Total"].num(), 1790760);
     EXPECT_DOUBLE_EQ(m["TotalWithTax"].num(), 1880298);
+    EXPECT_EQ(m["TaxBasis"].str(), "added");
+    EXPECT_EQ(m["TaxPercent"].num(), 5);
+    EXPECT_DOUBLE_EQ(m["AmountWithTax"].num(), 1880298);
     EXPECT_EQ(m["panel"]["Label20"].str(), "1,790,760 円");
     EXPECT_EQ(m["panel"]["Label11"].str(), "消費税含む    　1,880,298 円");
     EXPECT_EQ(m["panel"]["Text2"].str(), "10.90");
@@ -228,7 +231,7 @@ TEST_F(PriceCli, PriceGivesTheWorkedExampleEndToEnd) {
 }
 
 TEST_F(PriceCli, PriceWithTypedRates) {
-    const CliRun run = cli(dir.path(), "price --site 1 --menu 42:0 --rate Text1=13 --rate Text5=abc --json");
+    const CliRun run = cli(dir.path(), "price --site 1 --menu 42:0 --rate Text1=１３ --rate Text5=0 --json");
     ASSERT_EQ(run.status, 0);
     const Json m = parse(run.out)["menus"][0];
     EXPECT_EQ(m["Total"].num(), 130000);
@@ -241,6 +244,14 @@ TEST_F(PriceCli, PriceWithTypedRates) {
     for (const char* bad :
          {"--menu 42", "--menu 42:9", "--menu x:0", "--menu 42:0 --rate Text7=1", "--menu 42:0 --rate T"})
         EXPECT_EQ(cli(dir.path(), std::string("price --site 1 ") + bad).status, 1) << bad;
+    // A value that is no number is refused, naming the option, rather than priced as 0.
+    for (const char* bad :
+         {"price --site 1 --menu 42:0 --rate Text1=abc", "price --site 1 --menu 42:0 --rate Text5=12kW",
+          "price --site x --menu 42:0", "compare --site 1 --utility abc", "compare --site 1 --voltage ②"}) {
+        const CliRun refused = cli(dir.path(), bad, true);
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_NE(refused.out.find("には数値を指定してください"), std::string::npos) << refused.out;
+    }
 }
 
 TEST_F(PriceCli, CompareRanksTheUtilitysMenusCheapestFirst) {
@@ -313,24 +324,40 @@ TEST_F(PriceCli, SiteWithoutBookPricesAnEmptyYear) {
     EXPECT_EQ(j["menus"][0]["LineKwh"][1].num(), 0);
 }
 
-TEST_F(PriceCli, OverflowingBookStaysValidJson) {
-    auto state = std::make_unique<wattorio::AppState>();
-    // A book holds at most 1E+15 a reading; a huge multiplier takes the totals past the largest double.
-    state->AppDir = dir.path();
-    state->SiteTable[1] = {" 1", "本社", "1E+300", "100", "100", "1", "", "", ""};
-    state->SaihanValue = 2;
-    ASSERT_TRUE(wattorio::registry::saveRegistry(*state, 2));
-    wattorio::yearbook::newYearBook(*state);
-    for (int d = 1; d <= 365; ++d)
-        for (int h = 0; h < 24; ++h)
-            state->HourData[h][d] = 1e15;
-    ASSERT_TRUE(wattorio::yearbook::saveYearBook(*state, dir.file("000001_Y.dat")));
-    const CliRun run = cli(dir.path(), "compare --site 1 --all-utilities --json");
-    ASSERT_EQ(run.status, 0);
-    const Json j = parse(run.out);
-    EXPECT_TRUE(j["MonthTotalA"][1][1].isNull());
-    EXPECT_TRUE(j["menus"][0]["Total"].isNull());
-    EXPECT_EQ(j["menus"].arr().size(), 191u);
+// Figures no bill can have, in a registry or book edited by hand, are never priced: the command
+// names the reason and exits 2, compare-sites lists the site with it, and nothing is rewritten.
+TEST_F(PriceCli, ImpossibleFiguresFromDiskAreNeverPriced) {
+    struct Case {
+        const char *mult, *kw, *pf;
+        double reading;
+        const char* named;
+    };
+    const Case cases[] = {{"1E+300", "100", "100", 1, "電力データ倍率"},
+                          {"0", "100", "100", 1, "電力データ倍率"},
+                          {"abc", "100", "100", 1, "電力データ倍率"},
+                          {"1", "-450", "100", 1, "契約電力"},
+                          {"1", "100", "250", 1, "年間力率"},
+                          {"1", "100", "100", -1e9, "負の値"}};
+    for (const Case& c : cases) {
+        auto state = std::make_unique<wattorio::AppState>();
+        state->AppDir = dir.path();
+        state->SiteTable[1] = {" 1", "本社", c.mult, c.kw, c.pf, "1", "", "", ""};
+        state->SaihanValue = 2;
+        ASSERT_TRUE(wattorio::registry::saveRegistry(*state, 2));
+        wattorio::yearbook::newYearBook(*state);
+        state->HourData[3][10] = c.reading;
+        ASSERT_TRUE(wattorio::yearbook::saveYearBook(*state, dir.file("000001_Y.dat")));
+        const std::string registry = dir.read("Mt_Menu.dat");
+        for (const char* command : {"price --site 1 --menu 42:0 --json", "compare --site 1"}) {
+            const CliRun run = cli(dir.path(), command, true);
+            EXPECT_EQ(run.status, 2) << command << " " << c.mult;
+            EXPECT_NE(run.out.find(c.named), std::string::npos) << run.out;
+        }
+        const Json sites = parse(cli(dir.path(), "compare-sites --json").out);
+        EXPECT_NE(sites[0]["reason"].str().find(c.named), std::string::npos);
+        EXPECT_TRUE(sites[0]["best"].isNull());
+        EXPECT_EQ(dir.read("Mt_Menu.dat"), registry);
+    }
 }
 
 // A user menu with adders and 10 % tax, next to a broken line that is named on standard error.
@@ -365,13 +392,12 @@ TEST_F(PriceCli, PriceUserMenuWithAddersAndTax) {
     const wattorio::test::ReadWorkbook book = wattorio::test::readWorkbook(dir.file("r5.xlsx"), dir.path());
     if (!book.ok)
         GTEST_SKIP() << book.error;
-    const auto textAt = [&](int row, int col) {
-        const wattorio::test::ReadCell* c = book.sheets.at(0).find(row, col);
-        return c ? std::get<std::string>(c->value) : std::string();
-    };
-    EXPECT_EQ(textAt(4, 4), "140,000 円");
-    EXPECT_EQ(textAt(8, 4), "1,810,760 円");
-    EXPECT_EQ(textAt(9, 4), "消費税10％含む　1,991,836 円");
+    const auto at = [&](int row, int col) { return book.sheets.at(0).find(row, col); };
+    ASSERT_TRUE(at(4, 4) && at(8, 4) && at(9, 5));
+    EXPECT_EQ(std::get<double>(at(4, 4)->value), 140000);
+    EXPECT_EQ(std::get<double>(at(8, 4)->value), 1810760);
+    EXPECT_EQ(at(9, 4)->text(), "消費税10％含む　1,991,836 円");
+    EXPECT_EQ(std::get<double>(at(9, 5)->value), 1991836);
 }
 
 } // namespace
