@@ -49,4 +49,15 @@ std::string asciiNumberText(std::string_view utf8) {
     return out;
 }
 
+bool isReadingText(std::string_view ascii) {
+    bool point = false;
+    for (char c : ascii) {
+        if (c == '.' && !point)
+            point = true;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
 } // namespace wattorio

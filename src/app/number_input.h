@@ -15,4 +15,8 @@ char asciiNumberChar(char32_t c);
 // The UTF-8 text with every such character replaced by its ASCII form; other characters are kept.
 std::string asciiNumberText(std::string_view utf8);
 
+// Whether an entry field's ASCII text is a reading as it is being typed: digits with at most one
+// decimal point ("", "12", "12.", ".5", "123.5"). Signs, blanks and a second point are not.
+bool isReadingText(std::string_view ascii);
+
 } // namespace wattorio

@@ -54,4 +54,25 @@ void setSiteBookInfo(SiteRecord& record, const SiteBookInfo& info) {
     record[kBookInfoField] = text;
 }
 
+Status storeSiteBookInfo(AppState& state, int row, const SiteBookInfo& info) {
+    if (row < 1 || row > kMaxSites)
+        return Error{"物件が選択されていません。"};
+    int last = 0;
+    for (int r = 1; r <= kMaxSites; ++r)
+        for (const std::string& field : state.SiteTable[r])
+            if (!field.empty())
+                last = r;
+    if (row > last)
+        return Error{"物件が登録されていません。"};
+    SiteRecord& record = state.SiteTable[row];
+    const std::string before = record[kBookInfoField];
+    setSiteBookInfo(record, info);
+    if (record[kBookInfoField] == before)
+        return Status::success();
+    Status saved = saveRegistry(state, static_cast<float>(last + 1));
+    if (!saved)
+        record[kBookInfoField] = before;
+    return saved;
+}
+
 } // namespace wattorio::registry

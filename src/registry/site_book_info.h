@@ -4,6 +4,7 @@
 // registry reads as "not known" and an older program carries the text through unchanged.
 
 #include "app/app_state.h"
+#include "app/result.h"
 #include "registry/registry.h"
 
 #include <optional>
@@ -22,5 +23,10 @@ struct SiteBookInfo {
 SiteBookInfo siteBookInfo(const SiteRecord& record);
 // Writes the information into the record's field.
 void setSiteBookInfo(SiteRecord& record, const SiteBookInfo& info);
+
+// Stores the information of registry row `row` (1 .. kMaxSites) and saves the registry, rows 1 up
+// to the last one holding a site (a deleted site's row is blanked, so none follows the last). The
+// record is put back when the registry cannot be saved.
+Status storeSiteBookInfo(AppState& state, int row, const SiteBookInfo& info);
 
 } // namespace wattorio::registry

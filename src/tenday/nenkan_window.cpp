@@ -6,9 +6,12 @@
 #include "ui/number_field.h"
 #include "ui/widgets.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -64,6 +67,26 @@ NenkanWindow::NenkanWindow(ui::GuiContext& context, QWidget* parent)
     setWindowTitle(qs(form_.caption()));
 
     auto* layout = new QVBoxLayout(this);
+    // Which site's book is open.
+    auto* head = new QHBoxLayout;
+    auto* heading = label(this, "Label4", " １ ０ 日 集 計 電 力 量 ", 0);
+    QFont big = heading->font();
+    big.setPointSize(big.pointSize() + 4);
+    big.setBold(true);
+    heading->setFont(big);
+    heading->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 2px 8px; }"));
+    head->addWidget(heading);
+    auto* utility = label(this, "Label13", form_.utilityLabel().c_str(), 0);
+    utility->setFrameShape(QFrame::Panel);
+    utility->setFrameShadow(QFrame::Sunken);
+    utility->setMinimumWidth(110);
+    utility->setAlignment(Qt::AlignCenter);
+    head->addWidget(utility);
+    auto* site = label(this, "Label6", form_.siteLabel().c_str(), 0);
+    site->setFrameShape(QFrame::Panel);
+    site->setFrameShadow(QFrame::Sunken);
+    head->addWidget(site, 1);
+    layout->addLayout(head);
     grid_ = new ui::FlexGrid(form_.grid(), this);
     grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
     grid_->setMinimumHeight(520);
@@ -84,24 +107,31 @@ NenkanWindow::NenkanWindow(ui::GuiContext& context, QWidget* parent)
     ui::numberField(text3_);
     auto* label3 = label(this, "Label3", "日", 0);
     auto* command3 = button(this, "Command3", "書き込み");
-    fields->addWidget(label1_, 0, 0);
-    fields->addWidget(text1_, 0, 1);
-    fields->addWidget(text2_, 0, 2);
-    fields->addWidget(text3_, 0, 3);
-    fields->addWidget(label3, 0, 4);
-    fields->addWidget(command3, 0, 5);
+    // Captions over the fields: what each one writes.
+    const std::pair<const char*, const char*> captions[] = {
+        {"Caption1", "No"}, {"Caption2", "月"}, {"Caption3", "日付"}, {"Caption4", "日数"}};
+    for (int i = 0; i < 4; ++i)
+        fields->addWidget(label(this, captions[i].first, captions[i].second, 0), 0, i);
+    fields->addWidget(label1_, 1, 0);
+    fields->addWidget(text1_, 1, 1);
+    fields->addWidget(text2_, 1, 2);
+    fields->addWidget(text3_, 1, 3);
+    fields->addWidget(label3, 1, 4);
+    fields->addWidget(command3, 1, 5);
 
     label2_ = label(this, "Label2", "", 180);
     label2_->setFrameShape(QFrame::Panel);
     label2_->setFrameShadow(QFrame::Sunken);
     text5_ = field(this, "Text5", 100);
-    ui::numberField(text5_);
+    text5_->setToolTip(qs("１時間ごとの電力量（kWh）を入力　　ﾘﾀｰﾝｷｰで書き込み"));
+    ui::readingField(text5_);
     text5_->setContextMenuPolicy(Qt::NoContextMenu);
     text5_->setAcceptDrops(false);
     auto* command4 = button(this, "Command4", "書き込み");
-    fields->addWidget(label2_, 1, 0, 1, 2);
-    fields->addWidget(text5_, 1, 2);
-    fields->addWidget(command4, 1, 5);
+    fields->addWidget(label2_, 2, 0, 1, 2);
+    fields->addWidget(text5_, 2, 2);
+    fields->addWidget(label(this, "Label5", "kWh", 0), 2, 3);
+    fields->addWidget(command4, 2, 5);
     fields->setColumnStretch(6, 1);
     layout->addLayout(fields);
 
@@ -109,12 +139,13 @@ NenkanWindow::NenkanWindow(ui::GuiContext& context, QWidget* parent)
     auto* command6 = button(this, "Command6", "行選択");
     auto* command7 = button(this, "Command7", "貼り付け");
     auto* command2 = button(this, "Command2", "クリア");
+    auto* undoButton = button(this, "UndoButton", "元に戻す", "Ctrl+Z");
     auto* command1 = button(this, "Command1", "データ書込");
     auto* command8 = button(this, "Command8", "電気代計算");
     auto* command9 = button(this, "Command9", "エクセル起動");
     auto* command10 = button(this, "Command10", "ＣＳＶ読込");
     auto* command5 = button(this, "Command5", "終　了");
-    for (QPushButton* b : {command6, command7, command2})
+    for (QPushButton* b : {command6, command7, command2, undoButton})
         buttons->addWidget(b);
     buttons->addSpacing(24);
     for (QPushButton* b : {command1, command8, command9, command10})
@@ -139,6 +170,22 @@ NenkanWindow::NenkanWindow(ui::GuiContext& context, QWidget* parent)
     connect(command9, &QPushButton::clicked, this, &NenkanWindow::Command9_Click);
     connect(command10, &QPushButton::clicked, this, &NenkanWindow::Command10_Click);
     text5_->installEventFilter(this);
+
+    // 元に戻す and the clipboard work wherever the focus is in the book.
+    auto* undo = new QAction(qs("元に戻す"), this);
+    undo->setObjectName(QStringLiteral("Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    auto* copy = new QAction(qs("コピー"), this);
+    copy->setObjectName(QStringLiteral("CopyBlock"));
+    copy->setShortcut(QKeySequence::Copy);
+    auto* paste = new QAction(qs("貼り付け"), this);
+    paste->setObjectName(QStringLiteral("PasteBlock"));
+    paste->setShortcut(QKeySequence::Paste);
+    addActions({undo, copy, paste});
+    connect(undo, &QAction::triggered, this, &NenkanWindow::undo);
+    connect(undoButton, &QPushButton::clicked, this, &NenkanWindow::undo);
+    connect(copy, &QAction::triggered, this, &NenkanWindow::copyBlock);
+    connect(paste, &QAction::triggered, this, &NenkanWindow::pasteBlock);
 
     refreshFields();
     context_.tenDay = &form_;
@@ -265,9 +312,46 @@ void NenkanWindow::Command10_Click() {
     showMessage(*done);
 }
 
+void NenkanWindow::undo() {
+    takeFields();
+    form_.undo();
+    refreshFields();
+}
+
+void NenkanWindow::copyBlock() {
+    int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+    if (!grid_->selectedBlock(r0, c0, r1, c1))
+        return;
+    const std::string text = form_.copyBlock(r0, c0, r1, c1);
+    if (!text.empty())
+        QGuiApplication::clipboard()->setText(qs(text));
+}
+
+void NenkanWindow::pasteBlock() {
+    takeFields();
+    const std::optional<Message> refused =
+        form_.pasteText(QGuiApplication::clipboard()->text().toStdString());
+    refreshFields();
+    if (refused)
+        showMessage(*refused);
+}
+
 bool NenkanWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != text5_)
         return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // While the field shows the cell as it is, undo, copy and paste are the book's.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool bookKey = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Copy) ||
+                             key->matches(QKeySequence::Paste);
+        const bool hourCell = form_.Sel_Row >= 1 && form_.Sel_Col >= kFirstHourCol;
+        const std::string cell = hourCell ? form_.grid().text(form_.Sel_Row, form_.Sel_Col) : std::string();
+        if (bookKey && text5_->text().toStdString() == cell) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
     if (event->type() == QEvent::FocusIn) {
         QTimer::singleShot(0, text5_, [edit = text5_] { edit->end(false); });
         return false;
@@ -278,16 +362,27 @@ bool NenkanWindow::eventFilter(QObject* watched, QEvent* event) {
     // Delete, Home, End) keep their usual effect in the field.
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        Command4_Click();
+        takeFields();
+        if (!form_.writeValue() && form_.Sel_Row >= 1 && form_.Sel_Col >= kFirstHourCol)
+            QApplication::beep();
         return true;
     }
-    if (key->key() == Qt::Key_Backspace)
+    // Backspace, and the field's own editing keys with Ctrl (select all, its own undo), pass.
+    if (key->key() == Qt::Key_Backspace || (key->modifiers() & Qt::ControlModifier))
         return false;
     const QString text = key->text();
     if (text.isEmpty())
         return false;
     const QList<uint> chars = text.toUcs4();
-    return !(chars.size() == 1 && TenDayForm::Text5_Accepts(static_cast<char32_t>(chars.front())));
+    // A point typed over a selection replaces it: the text left is what counts.
+    QString rest = text5_->text();
+    if (text5_->hasSelectedText())
+        rest.remove(text5_->selectionStart(), text5_->selectedText().size());
+    if (chars.size() == 1 &&
+        TenDayForm::Text5_Accepts(static_cast<char32_t>(chars.front()), rest.toStdString()))
+        return false;
+    QApplication::beep();
+    return true;
 }
 
 } // namespace wattorio::tenday

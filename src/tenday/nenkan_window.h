@@ -50,6 +50,10 @@ private:
     void Command8_Click();
     void Command9_Click();
     void Command10_Click();
+    // 元に戻す, Ctrl+C and Ctrl+V.
+    void undo();
+    void copyBlock();
+    void pasteBlock();
 
     ui::GuiContext& context_;
     TenDayForm form_;

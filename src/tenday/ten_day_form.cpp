@@ -1,5 +1,7 @@
 #include "tenday/ten_day_form.h"
 
+#include "app/clipboard_text.h"
+#include "app/number_input.h"
 #include "app/numtext.h"
 #include "app/safe_save.h"
 #include "app/version.h"
@@ -8,6 +10,7 @@
 #include "tenday/ten_day_totals.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace wattorio::tenday {
 
@@ -24,7 +27,20 @@ Message writeError(const std::string& detail) {
 TenDayForm::TenDayForm(AppState& state) : state_(state), grid_(kGridRows, kGridCols, 1, kFixedCols) {}
 
 std::string TenDayForm::caption() const {
-    return "  月別・時間帯別電力" + std::string(70, ' ') + state_.VersionText + "   Ver  " + versionDigits();
+    const SiteRecord* site = state_.currentSite();
+    const std::string utility = state_.currentUtilityName();
+    return "  月別・時間帯別電力" + std::string(6, ' ') + (site ? (*site)[1] : std::string()) +
+           (utility.empty() ? "" : "（" + utility + "）") + std::string(24, ' ') + state_.VersionText +
+           "   Ver  " + versionDigits();
+}
+
+std::string TenDayForm::siteLabel() const {
+    const SiteRecord* site = state_.currentSite();
+    return "名 称   " + (site ? (*site)[1] : std::string()) + "  ";
+}
+
+std::string TenDayForm::utilityLabel() const {
+    return state_.currentUtilityName();
 }
 
 std::optional<Message> TenDayForm::Form_Load() {
@@ -50,6 +66,7 @@ std::optional<Message> TenDayForm::Form_Load() {
         }
         told = Message{text, "読み込みエラー", Icon::Warning, Buttons::Ok};
     }
+    undo_.reset(grid_);
     Edit_Flg = 0;
     return told;
 }
@@ -166,15 +183,22 @@ void TenDayForm::MSFlexGrid1_MouseUp(int endRow, int endCol) {
     SelEnd_Col = endCol;
 }
 
-bool TenDayForm::Text5_Accepts(char32_t key) {
+bool TenDayForm::Text5_Accepts(char32_t key, std::string_view current) {
+    // Readings carry fractions (imports write them too): one decimal point is taken.
+    if (key == U'.')
+        return current.find('.') == std::string_view::npos;
     return key == U'\b' || (key >= U'0' && key <= U'9');
 }
 
 bool TenDayForm::writeValue() {
     if (!hourCellCurrent())
         return false;
-    grid_.setText(Sel_Row, Sel_Col, Text5);
+    const std::string value = asciiNumberText(Text5);
+    if (!isReadingText(value) || value == ".")
+        return false;
+    grid_.setText(Sel_Row, Sel_Col, value);
     Edit_Flg = 1;
+    undo_.record(grid_);
     return true;
 }
 
@@ -186,6 +210,7 @@ bool TenDayForm::writeLabels() {
     grid_.setText(Sel_Row, 2, Text2);
     grid_.setText(Sel_Row, 3, Text3);
     grid_.endUpdate();
+    undo_.record(grid_);
     Edit_Flg = 1;
     return true;
 }
@@ -212,6 +237,7 @@ void TenDayForm::paste() {
             if (u + j >= 1)
                 grid_.setText(t + i, u + j, grid_.text(a + i, b + j));
     grid_.endUpdate();
+    undo_.record(grid_);
     Copy_Area = {};
     Edit_Flg = 1;
     showCurrentCell();
@@ -226,6 +252,7 @@ void TenDayForm::clearArea() {
         for (int k = std::max(b, 1); k <= c; ++k)
             grid_.setText(r, k, "");
     grid_.endUpdate();
+    undo_.record(grid_);
     Copy_Area = {};
     Edit_Flg = 1;
     showCurrentCell();
@@ -273,11 +300,48 @@ Message TenDayForm::importCsv(const std::string& path) {
         return {"ＣＳＶファイルを読み込めませんでした。\n" + read.error().message, "読み込みエラー",
                 Icon::Warning, Buttons::Ok};
     if (read->rowsPlaced > 0) {
+        undo_.record(grid_);
         Data_set();
         Edit_Flg = 1;
     }
     return notice("読み込み完了 " + std::to_string(read->rowsPlaced) + "行読み込みました。",
                   "確認メッセージ    " + path);
+}
+
+void TenDayForm::undo() {
+    if (!undo_.undo(grid_))
+        return;
+    Edit_Flg = 1;
+    showCurrentCell();
+}
+
+std::string TenDayForm::copyBlock(int r0, int c0, int r1, int c1) const {
+    if (r0 > r1)
+        std::swap(r0, r1);
+    if (c0 > c1)
+        std::swap(c0, c1);
+    // Only readings are copied: the labels and the heading row stay out.
+    r0 = std::max(r0, 1);
+    r1 = std::min(r1, kTenDayRows);
+    c0 = std::max(c0, kFirstHourCol);
+    c1 = std::min(c1, kLastCol);
+    if (r0 > r1 || c0 > c1)
+        return {};
+    return blockText(grid_, r0, c0, r1, c1);
+}
+
+std::optional<Message> TenDayForm::pasteText(const std::string& text) {
+    if (!hourCellCurrent() || Sel_Row > kTenDayRows)
+        return notice("貼り付ける位置の時間のセルを選択してください。", "選択エラー");
+    Result<PastedBlock> block = parsePastedBlock(text);
+    if (!block)
+        return Message{block.error().message, "貼り付けエラー", Icon::Warning, Buttons::Ok};
+    if (placeBlock(grid_, *block, Sel_Row, Sel_Col, kTenDayRows, kLastCol) == 0)
+        return std::nullopt;
+    undo_.record(grid_);
+    Edit_Flg = 1;
+    showCurrentCell();
+    return std::nullopt;
 }
 
 } // namespace wattorio::tenday

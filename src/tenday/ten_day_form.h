@@ -4,6 +4,7 @@
 // the window's buttons. The window binds widgets named like the controls to this object.
 
 #include "app/app_state.h"
+#include "app/grid_undo.h"
 #include "app/message.h"
 #include "app/result.h"
 #include "app/text_grid.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace wattorio::tenday {
 
@@ -59,6 +61,9 @@ public:
 
     const std::string& bookPath() const { return bookPath_; }
     std::string caption() const;
+    // The open site: "名 称   <name>  " and its utility.
+    std::string siteLabel() const;
+    std::string utilityLabel() const;
     TextGrid& grid() { return grid_; }
     const TextGrid& grid() const { return grid_; }
 
@@ -83,10 +88,11 @@ public:
     // cell, so the focus moves to Text5.
     bool MSFlexGrid1_Click(int row, int col);
     void MSFlexGrid1_MouseUp(int endRow, int endCol);
-    // Text5 takes Backspace and the digits only.
-    static bool Text5_Accepts(char32_t key);
+    // Text5 takes Backspace, the digits and one decimal point (`current`: the field's text
+    // without the part the key replaces).
+    static bool Text5_Accepts(char32_t key, std::string_view current = {});
     // Enter in Text5 or "書き込み" (Command4): Text5 into the current hour cell. False (nothing
-    // written) while no hour cell is current.
+    // written) while no hour cell is current or Text5 holds no reading (digits, one point).
     bool writeValue();
     // "書き込み" (Command3): Text1..Text3 into columns 1..3 of the current row; false without one.
     bool writeLabels();
@@ -110,6 +116,16 @@ public:
     // "ＣＳＶ読込" (Command10), after the file was chosen: the completion or error message.
     Message importCsv(const std::string& path);
 
+    // 元に戻す: typed values and labels, pastes, clears and CSV imports, one step at a time.
+    bool canUndo() const { return undo_.canUndo(); }
+    void undo();
+    // The hour cells within rows r0..r1 and columns c0..c1 as tab-separated text ("" for none).
+    std::string copyBlock(int r0, int c0, int r1, int c1) const;
+    // Text copied from a spreadsheet, pasted at the current hour cell (cut at row 48 and hour 23)
+    // as one step; the refusal when nothing was written (no hour cell current, a field that is
+    // no number).
+    std::optional<Message> pasteText(const std::string& text);
+
 private:
     bool hourCellCurrent() const { return Sel_Row >= 1 && Sel_Col >= kFirstHourCol; }
     void showCurrentCell();
@@ -118,6 +134,7 @@ private:
     TextGrid grid_;
     std::string bookPath_;
     std::unique_ptr<TenDayTables> opened_; // the book as it was opened
+    GridUndo undo_{1, kTenDayRows, 1, kLastCol};
     // A damaged book file that could not be copied aside is never written over.
     bool keepFile_ = false;
 };

@@ -281,6 +281,23 @@ void FlexGrid::clickCell(int row, int col) {
     emit selectionEnded(row, col);
 }
 
+bool FlexGrid::selectedBlock(int& r0, int& c0, int& r1, int& c1) const {
+    QModelIndexList cells = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList{};
+    if (cells.isEmpty() && currentIndex().isValid())
+        cells.push_back(currentIndex());
+    if (cells.isEmpty())
+        return false;
+    r0 = r1 = cells.front().row() + 1;
+    c0 = c1 = cells.front().column();
+    for (const QModelIndex& i : cells) {
+        r0 = std::min(r0, i.row() + 1);
+        r1 = std::max(r1, i.row() + 1);
+        c0 = std::min(c0, i.column());
+        c1 = std::max(c1, i.column());
+    }
+    return true;
+}
+
 void FlexGrid::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
     const QModelIndex index = indexAt(event->position().toPoint());

@@ -54,6 +54,9 @@ public:
     void selectCell(int row, int col);
     // Simulates a click on a cell (row >= 1) as the user would make it: used by tests.
     void clickCell(int row, int col);
+    // The rectangle around the selected cells (the current cell when none is selected), in grid
+    // coordinates; false when there is neither.
+    bool selectedBlock(int& r0, int& c0, int& r1, int& c1) const;
 
 signals:
     // A click on a cell, in TextGrid coordinates (row 0 = the heading row).

@@ -36,9 +36,12 @@ int keyOf(char c) {
 // line edit applies a validator's change before it tells anybody about the edit.
 class AsciiNumberValidator : public QValidator {
 public:
-    using QValidator::QValidator;
+    AsciiNumberValidator(QObject* parent, bool readingsOnly)
+        : QValidator(parent), readingsOnly_(readingsOnly) {}
     State validate(QString& input, int& pos) const override {
         const QString ascii = asciiForm(input);
+        if (readingsOnly_ && !isReadingText(ascii.toStdString()))
+            return Invalid;
         if (ascii != input) {
             // Every converted character is one UTF-16 unit before and after: the caret stays.
             input = ascii;
@@ -46,6 +49,9 @@ public:
         }
         return Acceptable;
     }
+
+private:
+    bool readingsOnly_;
 };
 
 // Key presses: an application filter sees them before the windows' own key filters.
@@ -69,7 +75,9 @@ public:
 
 } // namespace
 
-void numberField(QLineEdit* edit) {
+namespace {
+
+void makeNumberField(QLineEdit* edit, bool readingsOnly) {
     const QString rewriterName = QStringLiteral("wattorioNumberKeys");
     if (!qApp->findChild<KeyRewriter*>(rewriterName, Qt::FindDirectChildrenOnly)) {
         auto* rewriter = new KeyRewriter(qApp);
@@ -77,7 +85,17 @@ void numberField(QLineEdit* edit) {
         qApp->installEventFilter(rewriter);
     }
     edit->setProperty(kNumberFieldProperty, true);
-    edit->setValidator(new AsciiNumberValidator(edit));
+    edit->setValidator(new AsciiNumberValidator(edit, readingsOnly));
+}
+
+} // namespace
+
+void numberField(QLineEdit* edit) {
+    makeNumberField(edit, false);
+}
+
+void readingField(QLineEdit* edit) {
+    makeNumberField(edit, true);
 }
 
 } // namespace wattorio::ui

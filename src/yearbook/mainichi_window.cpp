@@ -11,10 +11,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -123,6 +125,26 @@ void MainichiWindow::build() {
     generation->setObjectName(QStringLiteral("Ag_Kw"));
     QAction* heat = view->addAction(qs("ヒートマップ"));
     heat->setObjectName(QStringLiteral("Heatmap"));
+    // 元に戻す and the clipboard work wherever the focus is in the book.
+    auto* undo = new QAction(qs("元に戻す"), this);
+    undo->setObjectName(QStringLiteral("Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    bar->addAction(undo);
+    addAction(undo);
+    auto* copy = new QAction(qs("コピー"), this);
+    copy->setObjectName(QStringLiteral("CopyBlock"));
+    copy->setShortcut(QKeySequence::Copy);
+    addAction(copy);
+    auto* paste = new QAction(qs("貼り付け"), this);
+    paste->setObjectName(QStringLiteral("PasteBlock"));
+    paste->setShortcut(QKeySequence::Paste);
+    addAction(paste);
+    connect(undo, &QAction::triggered, this, [this] { run([this] { form_.undo(); }); });
+    connect(copy, &QAction::triggered, this, [this] { copyBlock(); });
+    connect(paste, &QAction::triggered, this, [this] {
+        const std::string text = QGuiApplication::clipboard()->text().toStdString();
+        run([&] { form_.pasteText(text); });
+    });
     outer->setMenuBar(bar);
     connect(heat, &QAction::triggered, this, &MainichiWindow::showHeatmap);
     connect(clearAll, &QAction::triggered, this, [this] { run([this] { form_.Dat_Cls_Click(); }); });
@@ -192,7 +214,7 @@ void MainichiWindow::build() {
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setToolTip(qs("１時間ごどの電力データを入力　　ﾘﾀｰﾝｷｰで書き込み"));
     text1_->setAlignment(Qt::AlignRight);
-    ui::numberField(text1_);
+    ui::readingField(text1_);
     text1_->installEventFilter(this);
     connect(text1_, &QLineEdit::textEdited, this,
             [this](const QString& t) { form_.text1 = t.toStdString(); });
@@ -250,7 +272,7 @@ void MainichiWindow::build() {
     bottom->addWidget(calendar);
     connect(check3_, &QCheckBox::toggled, this, [this](bool on) { form_.setOfficialCalendar(on); });
     connect(combo1_, &QComboBox::activated, this, [this](int i) { run([&] { form_.Combo1_Click(i); }); });
-    connect(combo2_, &QComboBox::activated, this, [this](int i) { form_.combo2Index = i; });
+    connect(combo2_, &QComboBox::activated, this, [this](int i) { run([&] { form_.Combo2_Click(i); }); });
     connect(command13_, &QPushButton::clicked, this, [this] { run([this] { form_.Command13_Click(); }); });
     connect(command6, &QPushButton::clicked, this, [this] { run([this] { form_.Command6_Click(); }); });
     connect(check1_, &QCheckBox::toggled, this, [this](bool on) { form_.check1 = on; });
@@ -387,7 +409,30 @@ void MainichiWindow::applyRequests() {
     }
 }
 
+void MainichiWindow::copyBlock() {
+    int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+    if (!grid_->selectedBlock(r0, c0, r1, c1))
+        return;
+    const std::string text = form_.copyBlock(r0, c0, r1, c1);
+    if (!text.empty())
+        QGuiApplication::clipboard()->setText(qs(text));
+}
+
 bool MainichiWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text1_ && event->type() == QEvent::ShortcutOverride) {
+        // While the field holds no edit of its own (it shows the cell as it is), undo, copy and
+        // paste are the book's, not the field's.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool bookKey = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Copy) ||
+                             key->matches(QKeySequence::Paste);
+        const std::string cell =
+            form_.text1Active() ? form_.grid().text(form_.selRow(), form_.selCol()) : std::string();
+        if (bookKey && text1_->text().toStdString() == cell) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
     if (watched == text1_ && event->type() == QEvent::FocusIn) {
         // The caret goes to the end of the text whenever the field gets the focus.
         QTimer::singleShot(0, text1_, [e = text1_] { e->end(false); });
@@ -410,17 +455,27 @@ bool MainichiWindow::eventFilter(QObject* watched, QEvent* event) {
         text1_->end(false);
         return true;
     }
-    // Key press: the characters typed (Enter and Backspace included; Tab and Delete are no
-    // characters of the field).
+    // Key press: the characters typed (Enter and Backspace included; Tab, Delete and the field's
+    // own editing keys with Ctrl are no characters of the field).
     int code = -1;
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
         code = kKeyEnter;
     else if (key->key() == Qt::Key_Backspace)
         code = kKeyBackspace;
     else if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab && key->key() != Qt::Key_Delete &&
-             !key->text().isEmpty())
+             !(key->modifiers() & Qt::ControlModifier) && !key->text().isEmpty())
         code = key->text().at(0).unicode();
+    if (code == '.') {
+        // A point typed over a selection replaces it: the text left is what counts.
+        QString rest = text1_->text();
+        if (text1_->hasSelectedText())
+            rest.remove(text1_->selectionStart(), text1_->selectedText().size());
+        form_.text1 = rest.toStdString();
+    }
     const bool keep = code < 0 || form_.Text1_KeyPress(code);
+    form_.text1 = code == kKeyEnter ? form_.text1 : text1_->text().toStdString();
+    if (!keep && code != kKeyEnter && form_.text1Active())
+        QApplication::beep();
     refresh();
     return !keep;
 }

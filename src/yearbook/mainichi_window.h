@@ -47,6 +47,8 @@ private:
     template <class F> void run(F&& operation);
     void applyRequests();
     void Command7_Click();
+    // Ctrl+C: the selected hour cells to the clipboard as tab-separated text.
+    void copyBlock();
     // "表 示" → "ヒートマップ": the year as a carpet; a click selects that cell of the grid.
     void showHeatmap();
 

@@ -1,8 +1,11 @@
 #include "yearbook/year_book_form.h"
 
+#include "app/clipboard_text.h"
+#include "app/number_input.h"
 #include "app/numtext.h"
 #include "app/safe_save.h"
 #include "app/version.h"
+#include "registry/site_book_info.h"
 #include "yearbook/calendar.h"
 #include "yearbook/holiday_list.h"
 #include "yearbook/year_book_file.h"
@@ -90,10 +93,15 @@ void YearBookForm::Form_Load() {
 }
 
 void YearBookForm::Form_Set() {
-    title = "  月別・時間帯別電力" + std::string(70, ' ') + state_.VersionText + "   Ver  " + versionDigits();
-    label1 = " 日 別 年 間 電 力 量 ";
-    label13 = state_.currentUtilityName();
     const SiteRecord* site = state_.currentSite();
+    // Which site's book this is, where the task bar shows it too.
+    const std::string siteName = site ? (*site)[1] : std::string();
+    const std::string utility = state_.currentUtilityName();
+    title = "  月別・時間帯別電力" + std::string(6, ' ') + siteName +
+            (utility.empty() ? "" : "（" + utility + "）") + std::string(24, ' ') + state_.VersionText +
+            "   Ver  " + versionDigits();
+    label1 = " 日 別 年 間 電 力 量 ";
+    label13 = utility;
     label6 = "名 称   " + (site ? (*site)[1] : std::string()) + "  ";
     label2.clear();
     label17.clear();
@@ -105,10 +113,14 @@ void YearBookForm::Form_Set() {
     combo3Text.clear();
     combo4Text.clear();
     combo1Index = 3;
+    // The years run to the last year the holiday list knows, or next year when that is later.
+    const HolidayList holidays = findHolidayList(state_.AppDir, state_.DataDir).list;
+    const int lastYear =
+        std::max(holidays.empty() ? kComputedLastYear : holidays.lastYear(), state_.CurrentYear + 1);
     combo2Items.clear();
-    for (int y = 2000; y <= state_.CurrentYear; ++y)
+    for (int y = 2000; y <= lastYear; ++y)
         combo2Items.push_back(std::to_string(y));
-    combo2Index = state_.CurrentYear >= 2000 ? state_.CurrentYear - 2000 : -1;
+    chooseYear(calendarYear().value_or(state_.CurrentYear));
     buildGrid();
     hourItems.clear();
     for (int h = 0; h < 24; ++h)
@@ -164,7 +176,7 @@ std::string YearBookForm::damagedMessage(const std::string& path, const std::str
 
 Status YearBookForm::Data_Load() {
     busy(true);
-    undoCells_.clear();
+    resultsEdited_ = false;
     label17 = kEnergyCaption;
     const std::string path = state_.SiteDataPath;
     BookFileState outcome = BookFileState::Missing;
@@ -189,6 +201,7 @@ Status YearBookForm::Data_Load() {
         showNewBook();
         break;
     }
+    undo_.reset(grid_);
     busy(false);
     if (tell)
         prompter_.show(*tell);
@@ -233,30 +246,77 @@ void YearBookForm::Grd1_Crt() {
 }
 
 void YearBookForm::placeImportedHours(const std::vector<HourCell>& cells) {
-    std::vector<HourCell> before;
-    before.reserve(cells.size());
     grid_.beginUpdate();
     for (const HourCell& c : cells) {
         if (c.row < 1 || c.row > kLastDayRow || c.hour < 0 || c.hour > 23)
             continue;
-        before.push_back({c.row, c.hour, grid_.text(c.row, c.hour + kFirstHourCol)});
         grid_.setText(c.row, c.hour + kFirstHourCol, c.text);
     }
     grid_.endUpdate();
-    undoCells_ = std::move(before);
+    recordStep(kImportStep);
     Data_set();
     editFlag_ = 1;
 }
 
 void YearBookForm::undoImport() {
-    if (undoCells_.empty())
+    if (canUndoImport())
+        undo();
+}
+
+void YearBookForm::FWD_Kousin() {
+    editFlag_ = 1;
+    recordStep(kImportStep);
+}
+
+void YearBookForm::recordStep(int kind, std::function<void()> onUndo) {
+    // The generation view's cells are no readings: nothing typed there is taken back.
+    if (viewMode_ == kEnergyView)
+        undo_.record(grid_, kind, std::move(onUndo));
+}
+
+void YearBookForm::undo() {
+    if (!canUndo())
         return;
-    grid_.beginUpdate();
-    for (const HourCell& c : undoCells_)
-        grid_.setText(c.row, c.hour + kFirstHourCol, c.text);
-    grid_.endUpdate();
-    undoCells_.clear();
+    undo_.undo(grid_);
+    // The tables follow, as after an import: a later view or calculation sees the grid.
     Data_set();
+    showCurrentCell();
+    editFlag_ = 1;
+}
+
+std::string YearBookForm::copyBlock(int r0, int c0, int r1, int c1) const {
+    if (r0 > r1)
+        std::swap(r0, r1);
+    if (c0 > c1)
+        std::swap(c0, c1);
+    // Only readings are copied: the labels and the heading row stay out.
+    r0 = std::max(r0, 1);
+    r1 = std::min(r1, kLastDayRow);
+    c0 = std::max(c0, kFirstHourCol);
+    c1 = std::min(c1, kLastHourCol);
+    if (r0 > r1 || c0 > c1)
+        return {};
+    return blockText(grid_, r0, c0, r1, c1);
+}
+
+void YearBookForm::pasteText(const std::string& text) {
+    if (viewMode_ == kGenerationView) {
+        prompter_.show(notice("表示を電力量に変更ください。", "操作不具合メッセージ"));
+        return;
+    }
+    if (!text1Active() || selCol_ > kLastHourCol) {
+        prompter_.show(notice("貼り付ける位置の時間のセルを選択してください。", "選択エラー"));
+        return;
+    }
+    Result<PastedBlock> block = parsePastedBlock(text);
+    if (!block) {
+        prompter_.show({block.error().message, "貼り付けエラー", Icon::Warning, Buttons::Ok});
+        return;
+    }
+    if (placeBlock(grid_, *block, selRow_, selCol_, kLastDayRow, kLastHourCol) == 0)
+        return;
+    recordStep();
+    showCurrentCell();
     editFlag_ = 1;
 }
 
@@ -264,6 +324,8 @@ void YearBookForm::showEnergyView() {
     viewMode_ = kEnergyView;
     label17 = kEnergyCaption;
     Grd1_Crt();
+    // The readings come back as the tables hold them: no step of their own.
+    undo_.rebase(grid_);
 }
 
 Status YearBookForm::protectDamagedBook() {
@@ -285,7 +347,15 @@ Status YearBookForm::Data_Save() {
     Data_set();
     if (Status protectedFirst = protectDamagedBook(); !protectedFirst)
         return protectedFirst;
-    return saveYearBook(state_, state_.SiteDataPath);
+    if (Status saved = saveYearBook(state_, state_.SiteDataPath); !saved)
+        return saved;
+    // An undone generator run took its amounts out of the totals: the results file follows.
+    if (resultsEdited_) {
+        if (Status results = Data_save_AG(state_, state_.agResultsPath()); !results)
+            return results;
+        resultsEdited_ = false;
+    }
+    return Status::success();
 }
 
 Status YearBookForm::saveGeneratorRun(const GeneratorSettings& settings) {
@@ -295,8 +365,11 @@ Status YearBookForm::saveGeneratorRun(const GeneratorSettings& settings) {
     if (settingsUnprotected_)
         return Error{"読み込めなかった発電設備の設定ファイルの控えを作れないため、保存しません: " +
                      state_.agPath()};
-    return yearbook::saveGeneratorRun(state_, settings,
-                                      {state_.SiteDataPath, state_.agResultsPath(), state_.agPath()});
+    Status saved = yearbook::saveGeneratorRun(state_, settings,
+                                              {state_.SiteDataPath, state_.agResultsPath(), state_.agPath()});
+    if (saved)
+        resultsEdited_ = false;
+    return saved;
 }
 
 bool YearBookForm::saveBook() {
@@ -374,11 +447,25 @@ bool YearBookForm::Text1_KeyPress(int key) {
     if (!text1Active())
         return true;
     if (key == kKeyEnter) {
-        grid_.setText(selRow_, selCol_, text1);
-        editFlag_ = 1;
+        if (entryIsReading()) {
+            grid_.setText(selRow_, selCol_, text1);
+            editFlag_ = 1;
+            recordStep();
+        }
         return false;
     }
+    // Readings carry fractions (imports write them too): one decimal point is taken.
+    if (key == '.')
+        return text1.find('.') == std::string::npos;
     return key == kKeyBackspace || (key >= '0' && key <= '9');
+}
+
+bool YearBookForm::entryIsReading() {
+    text1 = asciiNumberText(text1);
+    if (isReadingText(text1) && text1 != ".")
+        return true;
+    prompter_.show(inputError("「" + text1 + "」は数値ではありません。数字と小数点で入力してください。"));
+    return false;
 }
 
 bool YearBookForm::Text1_KeyDown(ArrowKey key) {
@@ -403,10 +490,11 @@ bool YearBookForm::Text1_KeyDown(ArrowKey key) {
 }
 
 void YearBookForm::Command4_Click() {
-    if (!text1Active())
+    if (!text1Active() || !entryIsReading())
         return;
     grid_.setText(selRow_, selCol_, text1);
     editFlag_ = 1;
+    recordStep();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -443,6 +531,7 @@ void YearBookForm::Command2_Click() {
             grid_.setText(selRow_ + i, selCol_ + j, std::move(text));
         }
     grid_.endUpdate();
+    recordStep();
     showCurrentCell();
     copyArea_ = {0, 0, 0, 0};
     editFlag_ = 1;
@@ -456,6 +545,7 @@ void YearBookForm::Command3_Click() {
         for (int j = 0; j <= copyArea_[2] - copyArea_[1]; ++j)
             grid_.setText(copyArea_[0] + i, copyArea_[1] + j, std::string());
     grid_.endUpdate();
+    recordStep();
     showCurrentCell();
     copyArea_ = {0, 0, 0, 0};
     editFlag_ = 1;
@@ -467,8 +557,9 @@ void YearBookForm::Dat_Cls_Click() {
     for (int r = 0; r <= kLastDayRow; ++r)
         for (int h = 0; h < kHourSlots; ++h)
             state_.HourData[h][r] = 0;
+    const auto readings = state_.HourData;
     Grd_Cls(grid_, kFirstHourCol, 1);
-    undoCells_.clear();
+    recordStep(kEditStep, [this, readings] { state_.HourData = readings; });
     showCurrentCell();
     editFlag_ = 1;
     prompter_.show(notice("消去しました。", "確認メッセージ"));
@@ -478,6 +569,17 @@ void YearBookForm::Dat_Cls_Click() {
 // Views
 
 void YearBookForm::Denriyoku_Crt_Click() {
+    // Unsaved edits are never thrown away: they are taken into the tables and shown again; only
+    // a book without them is read again from its file.
+    if (editFlag_ == 1) {
+        busy(true);
+        if (viewMode_ == kEnergyView)
+            Data_set();
+        showEnergyView();
+        showCurrentCell();
+        busy(false);
+        return;
+    }
     Data_Load();
     showCurrentCell();
 }
@@ -506,6 +608,50 @@ void YearBookForm::Combo1_Click(int index) {
         label3.clear();
 }
 
+void YearBookForm::Combo2_Click(int index) {
+    combo2Index = index;
+    const int year = static_cast<int>(val(combo2Text()));
+    if (year >= 1)
+        combo1Index = 3 + firstSundayOf(year) - 1;
+}
+
+void YearBookForm::chooseYear(int year) {
+    const auto at = std::find(combo2Items.begin(), combo2Items.end(), std::to_string(year));
+    if (at == combo2Items.end()) {
+        combo2Index = -1;
+        return;
+    }
+    Combo2_Click(static_cast<int>(at - combo2Items.begin()));
+}
+
+std::optional<int> YearBookForm::calendarYear() const {
+    const SiteRecord* site = state_.currentSite();
+    return site ? registry::siteBookInfo(*site).calendarYear : std::nullopt;
+}
+
+void YearBookForm::rememberCalendarYear() {
+    const SiteRecord* site = state_.currentSite();
+    const int year = static_cast<int>(val(combo2Text()));
+    if (!site || year < 1)
+        return;
+    registry::SiteBookInfo info = registry::siteBookInfo(*site);
+    info.kind = info.kind.value_or(registry::BookKind::Year);
+    info.calendarYear = year;
+    if (Status stored = registry::storeSiteBookInfo(state_, static_cast<int>(state_.SiteRow), info); !stored)
+        prompter_.show({"カレンダーの年を物件の登録に保存できませんでした。\n" + stored.error().message,
+                        "書き込みエラー", Icon::Warning, Buttons::Ok});
+}
+
+std::string YearBookForm::calendarYearNote(const std::string& firstDate, const std::string& lastDate) const {
+    const std::optional<int> calendar = calendarYear();
+    const int first = firstDate.size() >= 4 ? static_cast<int>(val(firstDate.substr(0, 4))) : 0;
+    const int last = lastDate.size() >= 4 ? static_cast<int>(val(lastDate.substr(0, 4))) : first;
+    if (!calendar || first < 1 || *calendar == first || *calendar == last)
+        return {};
+    return "データは " + std::to_string(first) + " 年、カレンダーは " + std::to_string(*calendar) +
+           " 年です。年間休日設定をやり直してください。";
+}
+
 void YearBookForm::Command13_Click() {
     const int p = combo1Index;
     if (p >= 0 && p <= 2 && selRow_ >= 1 && selRow_ <= kLastDayRow) {
@@ -515,6 +661,7 @@ void YearBookForm::Command13_Click() {
     label3.clear();
     combo1Index = -1;
     editFlag_ = 1;
+    rememberCalendarYear();
 }
 
 bool YearBookForm::officialCalendar() const {
@@ -561,9 +708,12 @@ void YearBookForm::Command6_Click() {
         setAnnualHolidays(state_.DayMark, year, static_cast<int>(s), check1);
     }
     Grd1_Crt();
+    if (viewMode_ == kEnergyView)
+        undo_.rebase(grid_);
     showCurrentCell();
     editFlag_ = 1;
     busy(false);
+    rememberCalendarYear();
     if (!note.empty())
         prompter_.show(notice(note, "確認メッセージ"));
     prompter_.show(notice("設定完了", "確認メッセージ"));
@@ -584,17 +734,37 @@ void YearBookForm::Command10_Click() {
         prompter_.show(inputError(ok.error().message));
         return;
     }
+    // What キャンセル and 元に戻す put back: the totals in memory, and those of the results file
+    // that this run adds to.
+    const auto totalsShown = state_.GenData;
+    const int editBefore = editFlag_;
+    const bool resultsBefore = resultsEdited_;
+    if (!Data_Lada_AG(state_, resultsPath, false))
+        state_.GenData = totalsShown;
+    const auto totalsSaved = state_.GenData;
     // Earlier saved runs are loaded first and the new run adds to them; the book keeps its own
     // labels and classes. A results file that cannot be read refuses the run.
     if (Status run = runGenerator(grid_, state_, settings, multiplier, resultsPath); !run) {
+        state_.GenData = totalsShown;
         prompter_.show({"発電量のファイルを読み込めないため、計算しません。\n" + run.error().message,
                         "読み込みエラー", Icon::Warning, Buttons::Ok});
         return;
     }
+    undo_.record(grid_, kEditStep, [this, totalsSaved] {
+        state_.GenData = totalsSaved;
+        resultsEdited_ = true;
+    });
     editFlag_ = 1;
     showCurrentCell();
-    if (prompter_.show(confirm("データの書き換えを完了しました。データを保存しますか？")) != Answer::Ok)
+    if (prompter_.show(confirm("データの書き換えを完了しました。データを保存しますか？")) != Answer::Ok) {
+        // Nothing of the run stays: the readings, the totals and the edit flag as before 計　算.
+        undo_.undo(grid_);
+        state_.GenData = totalsShown;
+        resultsEdited_ = resultsBefore;
+        editFlag_ = editBefore;
+        showCurrentCell();
         return;
+    }
     busy(true);
     const Status saved = saveGeneratorRun(settings);
     if (saved)

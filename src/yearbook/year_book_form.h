@@ -5,6 +5,7 @@
 // what it holds; tests drive it directly.
 
 #include "app/app_state.h"
+#include "app/grid_undo.h"
 #include "app/message.h"
 #include "app/result.h"
 #include "app/text_grid.h"
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,20 +74,42 @@ public:
     // written; the edit flag is not changed here.
     Status Data_Save();
     // An import placed by dates, as one undoable step: the hour cells (row 1..365, hour 0..23)
-    // get the texts, the tables follow (Data_set) and Edit_Flg := 1; what the cells held is kept
-    // until the next import, a reload or 全データクリアー.
+    // get the texts, the tables follow (Data_set) and Edit_Flg := 1; 元に戻す takes it back until
+    // the book is read again from its file.
     struct HourCell {
         int row = 0;
         int hour = 0;
         std::string text;
     };
     void placeImportedHours(const std::vector<HourCell>& cells);
-    bool canUndoImport() const { return !undoCells_.empty(); }
-    // 元に戻す: the cells of the last import get back what they held before it.
+    // Whether the step 元に戻す would take back is an import.
+    bool canUndoImport() const { return canUndo() && undo_.lastKind() == kImportStep; }
+    // 元に戻す when the last step is an import.
     void undoImport();
 
-    // The book was changed from outside (the CSV import): Edit_Flg := 1.
-    void FWD_Kousin() { editFlag_ = 1; }
+    // The book was changed from outside (the CSV import): Edit_Flg := 1, and what the import
+    // wrote becomes one step of 元に戻す.
+    void FWD_Kousin();
+
+    // --- 元に戻す: typed cells, pastes, clears, imports and generator runs, one step at a time
+    // (the energy view only: the generation view shows no readings) ---
+    bool canUndo() const { return viewMode_ == kEnergyView && undo_.canUndo(); }
+    void undo();
+
+    // --- the clipboard ---
+    // The hour cells of day rows within rows r0..r1 and columns c0..c1 as tab-separated text; ""
+    // when the block holds none.
+    std::string copyBlock(int r0, int c0, int r1, int c1) const;
+    // Text copied from a spreadsheet, pasted at the selected hour cell (rows downward, hours
+    // rightward, cut at row 365 and hour 23) as one step. A refusal (no hour cell selected, the
+    // generation view, a field that is no number: nothing is written) is told to the user.
+    void pasteText(const std::string& text);
+
+    // The line for the interval import's summary when the data (dates "YYYY-MM-DD") are of
+    // another year than the one the calendar was set for; "" when they agree or either is unknown.
+    std::string calendarYearNote(const std::string& firstDate, const std::string& lastDate) const;
+    // The year the site's calendar was last set for, when known.
+    std::optional<int> calendarYear() const;
     // The energy view from the tables as they are (no reload): what an import needs before it
     // writes readings into the grid while the generation view is shown.
     void showEnergyView();
@@ -125,6 +149,8 @@ public:
 
     // --- calendar ---
     void Combo1_Click(int index);
+    // A year chosen in Combo2: Combo1 shows the date of that year's first Sunday.
+    void Combo2_Click(int index);
     void Command13_Click(); // 曜日設定
     void Command6_Click();  // 年間休日設定
 
@@ -209,7 +235,20 @@ private:
     int scroll_ = -1;
     // A damaged book file whose copy could not be made: no save may replace it until one is made.
     std::string unprotectedDamagedFile_;
-    std::vector<HourCell> undoCells_;
+    // Kinds of undo steps.
+    static constexpr int kEditStep = 0;
+    static constexpr int kImportStep = 1;
+    GridUndo undo_{1, 365, kFirstHourCol, kLastHourCol};
+    // An edit of the energy view becomes one undo step.
+    void recordStep(int kind = kEditStep, std::function<void()> onUndo = {});
+    // The generation totals differ from the results file (a saved run was undone): the next save
+    // writes them too.
+    bool resultsEdited_ = false;
+    // The year box and first Sunday from the site's stored year; the year kept with the site.
+    void chooseYear(int year);
+    void rememberCalendarYear();
+    // Refuses an entry that is no reading (told to the user); true when the text may be written.
+    bool entryIsReading();
     // The same for a damaged generator settings file.
     bool settingsUnprotected_ = false;
     Status protectDamagedBook();

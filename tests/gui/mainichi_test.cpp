@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -123,9 +125,9 @@ private slots:
             QVERIFY(child<QLineEdit>(w, name));
         QComboBox* combo1 = child<QComboBox>(w, "Combo1");
         QCOMPARE(combo1->count(), 10);
-        QCOMPARE(combo1->currentText(), qs("   1"));
+        QCOMPARE(combo1->currentText(), qs("   5")); // 5 January 2025 is a Sunday
         QComboBox* combo2 = child<QComboBox>(w, "Combo2");
-        QCOMPARE(combo2->count(), 26);
+        QCOMPARE(combo2->count(), 28); // to 2027, the holiday list's last year
         QCOMPARE(combo2->currentText(), qs("2025"));
         QCOMPARE(child<QComboBox>(w, "Combo3")->count(), 24);
         QCOMPARE(child<QComboBox>(w, "Combo4")->itemText(23), qs("23時"));
@@ -169,12 +171,16 @@ private slots:
         grid->clickCell(35, 13);
         QCOMPARE(text1->text(), qs("135"));
         QCOMPARE(child<QLabel>(w, "Label2")->text(), qs("35 行  2月4日 9 時のkWh"));
+        // One decimal point, full-width digits too; anything else is refused and the field keeps
+        // what was typed.
         text1->clear();
-        QTest::keyClicks(text1, QStringLiteral("12.5x"));
-        QCOMPARE(text1->text(), qs("125"));
+        for (const QChar c : qs("１２３.5x.6"))
+            QTest::sendKeyEvent(QTest::Click, text1, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(text1->text(), qs("123.56"));
+        QTest::keyClick(text1, Qt::Key_Backspace);
         QVERIFY(!w->form().edited());
         QTest::keyClick(text1, Qt::Key_Return);
-        QCOMPARE(QString::fromStdString(w->form().grid().text(35, 13)), qs("125"));
+        QCOMPARE(QString::fromStdString(w->form().grid().text(35, 13)), qs("123.5"));
         QVERIFY(w->form().edited());
         QTest::keyClick(text1, Qt::Key_Right);
         QCOMPARE(w->form().selCol(), 14);
@@ -362,6 +368,89 @@ private slots:
         child<QAction>(w, "Denriyoku_Crt")->trigger();
         QCOMPARE(child<QLabel>(w, "Label17")->text(), qs("電　力　量"));
         QCOMPARE(QString::fromStdString(w->form().grid().text(1, 4)), qs("11"));
+    }
+
+    // Edits survive a change of view; Ctrl+Z in the entry field takes back one step at a time;
+    // a block copied from a spreadsheet is pasted, cut at the book's edge, or refused whole.
+    void editsSurviveViewsUndoAndPaste() {
+        writeBook();
+        MainichiWindow* w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* grid = child<ui::FlexGrid>(w, "MSFlexGrid1");
+        auto* text1 = child<QLineEdit>(w, "Text1");
+        const auto at = [&](int r, int c) { return QString::fromStdString(w->form().grid().text(r, c)); };
+        grid->clickCell(4, 12);
+        text1->setText(qs("1235"));
+        QTest::keyClick(text1, Qt::Key_Return);
+        for (const char* view : {"Ag_Kw", "Denriyoku_Crt", "Denriyoku_Crt"})
+            child<QAction>(w, view)->trigger();
+        QCOMPARE(at(4, 12), qs("1235"));
+        QVERIFY(prompter->shown.empty());
+
+        grid->clickCell(364, 26);
+        QGuiApplication::clipboard()->setText(qs("1\t2,345\t9\r\n\"３\"\t4.5\r\n7\t8\r\n"));
+        QTest::keyClick(text1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(at(364, 26) + at(364, 27) + at(365, 26) + at(365, 27), qs("1234534.5"));
+        QCOMPARE(text1->text(), qs("1"));
+        QGuiApplication::clipboard()->setText(qs("5\t6\r\n7\tx\r\n"));
+        QTest::keyClick(text1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(prompter->shown.size(), std::size_t(1));
+        QVERIFY(prompter->shown[0].text.find("2 行目 2 列目「x」") != std::string::npos);
+        QCOMPARE(at(364, 26), qs("1"));
+
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(363, 27), grid->model()->index(364, 27)),
+            QItemSelectionModel::ClearAndSelect);
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), qs("2345\r\n4.5\r\n"));
+
+        QTest::keyClick(text1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(at(364, 26) + at(365, 27), qs("594605"));
+        QTest::keyClick(text1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(at(4, 12), qs("94"));
+        QCOMPARE(state->HourData[8][4], 94.0);
+    }
+
+    // キャンセル after 計　算 leaves the readings and the generation totals as they were.
+    void generatorCancelPutsTheReadingsBack() {
+        writeBook();
+        MainichiWindow* w = open();
+        YearBookForm& f = w->form();
+        f.combo3Text = "0時";
+        f.combo4Text = "23時";
+        f.text2 = "100";
+        f.text3 = "0";
+        f.text4 = "10";
+        state->GenData[5][5] = 7;
+        prompter->answers = {Answer::Cancel};
+        child<QPushButton>(w, "Command10")->click();
+        QCOMPARE(prompter->shown.back().text,
+                 std::string("データの書き換えを完了しました。データを保存しますか？"));
+        QCOMPARE(QString::fromStdString(f.grid().text(4, 12)), qs("94"));
+        QCOMPARE(state->GenData[5][5], 7.0);
+        QVERIFY(!f.edited());
+        QVERIFY(!f.canUndo());
+    }
+
+    // The year the calendar was set for is kept with the site and shown when the book opens.
+    void theCalendarYearIsKeptWithTheSite() {
+        MainichiWindow* w = open();
+        auto* combo2 = child<QComboBox>(w, "Combo2");
+        combo2->setCurrentIndex(combo2->findText(qs("2024")));
+        emit combo2->activated(combo2->currentIndex());
+        QCOMPARE(child<QComboBox>(w, "Combo1")->currentText(), qs("   7"));
+        child<QPushButton>(w, "Command6")->click();
+        QCOMPARE(state->SiteTable[1][8], std::string("Y2024"));
+        QVERIFY(w->closeBook());
+        delete w;
+        state->CurrentYear = 2026;
+        w = open();
+        QCOMPARE(child<QComboBox>(w, "Combo2")->currentText(), qs("2024"));
+        QVERIFY(w->windowTitle().contains(qs("本社ビル（東京電力）")));
+        QCOMPARE(
+            w->form().calendarYearNote("2018-01-01", "2018-12-31"),
+            std::string("データは 2018 年、カレンダーは 2024 年です。年間休日設定をやり直してください。"));
     }
 
     // Saves a picture of the window when WATTORIO_SCREENSHOT names a file (for looking at it).

@@ -131,13 +131,13 @@ private slots:
         QCOMPARE(child<QLabel>(w, "Label1")->text(), QStringLiteral("7"));
         QCOMPARE(child<QLineEdit>(w, "Text2")->text(), QStringLiteral("21日から28日"));
 
-        // Only digits reach the field; Enter writes it into the cell.
+        // Digits and one point reach the field; Enter writes it into the cell.
         text5->clear();
-        QTest::keyClicks(text5, QStringLiteral("12.5a-3"));
-        QCOMPARE(text5->text(), QStringLiteral("1253"));
+        QTest::keyClicks(text5, QStringLiteral("400.5a-.3"));
+        QCOMPARE(text5->text(), QStringLiteral("400.53"));
         QTest::keyClick(text5, Qt::Key_Backspace);
         QTest::keyClick(text5, Qt::Key_Return);
-        QCOMPARE(cell(w, 7, 17), QStringLiteral("125"));
+        QCOMPARE(cell(w, 7, 17), QStringLiteral("400.5"));
         QCOMPARE(w->form().Edit_Flg, 1);
 
         grid->clickCell(7, 18);
@@ -160,7 +160,7 @@ private slots:
         grid->clickCell(48, 26);
         click(w, "Command7");
         QCOMPARE(cell(w, 48, 27), QStringLiteral("40"));
-        QCOMPARE(text5->text(), QStringLiteral("125")); // the field follows the pasted cell
+        QCOMPARE(text5->text(), QStringLiteral("400.5")); // the field follows the pasted cell
         emit grid->selectionEnded(48, 27);
         click(w, "Command6");
         click(w, "Command2");

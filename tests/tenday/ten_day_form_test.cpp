@@ -74,8 +74,9 @@ TEST_F(TenDayFormTest, NewSiteOpensWithDefaultsAndEmptyHours) {
     EXPECT_EQ(state->HourData[5][2], 0);
     EXPECT_EQ(f->Label1, "");
     EXPECT_EQ(f->Label2, " Ver  1.02");
-    EXPECT_EQ(f->caption(),
-              "  月別・時間帯別電力" + std::string(70, ' ') + state->VersionText + "   Ver  1.02");
+    EXPECT_EQ(f->caption(), "  月別・時間帯別電力      ビル（東京電力）" + std::string(24, ' ') +
+                                state->VersionText + "   Ver  1.02");
+    EXPECT_EQ(f->siteLabel(), "名 称   ビル  ");
     EXPECT_FALSE(dir.exists("000003_W.dat"));
 }
 
@@ -148,7 +149,8 @@ TEST_F(TenDayFormTest, ValueAndLabelWriting) {
     auto f = open();
     EXPECT_TRUE(TenDayForm::Text5_Accepts(U'7'));
     EXPECT_TRUE(TenDayForm::Text5_Accepts(U'\b'));
-    EXPECT_FALSE(TenDayForm::Text5_Accepts(U'.'));
+    EXPECT_TRUE(TenDayForm::Text5_Accepts(U'.', "400"));
+    EXPECT_FALSE(TenDayForm::Text5_Accepts(U'.', "400.5"));
     EXPECT_FALSE(TenDayForm::Text5_Accepts(U'-'));
     EXPECT_FALSE(TenDayForm::Text5_Accepts(U'a'));
     EXPECT_FALSE(TenDayForm::Text5_Accepts(U'５'));
@@ -168,6 +170,8 @@ TEST_F(TenDayFormTest, ValueAndLabelWriting) {
     EXPECT_EQ(f->grid().text(3, 1), "１月");
 
     f->MSFlexGrid1_Click(3, 10);
+    f->Text5 = "1.2.5";
+    EXPECT_FALSE(f->writeValue());
     f->Text5 = "250";
     EXPECT_TRUE(f->writeValue());
     EXPECT_EQ(f->grid().text(3, 10), "250");
@@ -530,6 +534,27 @@ TEST_F(TenDayFormTest, CsvImportReadsUtf8AndReportsAMissingFile) {
     EXPECT_EQ(m.title, "読み込みエラー");
     EXPECT_NE(m.text.find(dir.file("none.csv")), std::string::npos);
     EXPECT_EQ(g->Edit_Flg, 0);
+}
+
+TEST_F(TenDayFormTest, PasteAndUndoStepByStep) {
+    auto f = open();
+    EXPECT_TRUE(f->pasteText("1\t2\r\n").has_value()); // no hour cell current
+    f->MSFlexGrid1_Click(47, 26);
+    f->Text5 = "7";
+    f->writeValue();
+    EXPECT_TRUE(f->pasteText("1,2,3\n4,5,6\n7,8,9\n") == std::nullopt);
+    EXPECT_EQ(f->grid().text(47, 26) + f->grid().text(47, 27) + f->grid().text(48, 27), "125");
+    EXPECT_EQ(f->Text5, "1");
+    EXPECT_EQ(f->copyBlock(48, 0, 47, 27), "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t1\t2\r\n"
+                                           "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t4\t5\r\n");
+    const std::optional<Message> refused = f->pasteText("9\t9\n9\t-1\n");
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->text.find("2 行目 2 列目「-1」"), std::string::npos);
+    f->undo();
+    EXPECT_EQ(f->grid().text(47, 26) + f->grid().text(48, 27), "7");
+    f->undo();
+    EXPECT_EQ(f->grid().text(47, 26), "");
+    EXPECT_FALSE(f->canUndo());
 }
 
 } // namespace
