@@ -3,6 +3,7 @@
 #include "app/safe_save.h"
 #include "app/sjis.h"
 #include "billing/dates.h"
+#include "registry/site_files.h"
 
 #include <algorithm>
 #include <charconv>
@@ -55,6 +56,11 @@ Error lineError(std::size_t line, const std::string& why) {
 }
 
 } // namespace
+
+std::string siteInvoiceFilePath(const std::string& appDir, const std::string& serial) {
+    const std::string stem = registry::siteStem(serial);
+    return stem.empty() ? stem : appDir + stem + kInvoiceFileSuffix;
+}
 
 std::string invoiceMonthText(const Invoice& invoice) {
     char text[16];

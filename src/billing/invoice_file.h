@@ -39,6 +39,9 @@ struct Invoice {
     bool operator==(const Invoice&) const = default;
 };
 
+// The invoice file of the site with registry serial `serial` ("" when the serial names no site).
+std::string siteInvoiceFilePath(const std::string& appDir, const std::string& serial);
+
 // "YYYY-MM" of an invoice's month.
 std::string invoiceMonthText(const Invoice& invoice);
 // Reads "YYYY-MM" (kFirstYear..kLastYear); false when it is not one.

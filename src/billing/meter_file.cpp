@@ -4,6 +4,7 @@
 #include "app/sjis.h"
 #include "billing/dates.h"
 #include "billing/monthly_bill.h"
+#include "registry/site_files.h"
 
 #include <algorithm>
 #include <charconv>
@@ -86,6 +87,11 @@ Error lineError(std::size_t line, const std::string& why) {
 }
 
 } // namespace
+
+std::string siteMeterFilePath(const std::string& appDir, const std::string& serial) {
+    const std::string stem = registry::siteStem(serial);
+    return stem.empty() ? stem : appDir + stem + kMeterFileSuffix;
+}
 
 std::string startText(const MeterInterval& interval) {
     return startText(interval.date, interval.start);
@@ -317,6 +323,40 @@ std::vector<std::string> meterMergeLines(const MeterMergeSummary& s) {
         lines.push_back("メーターデータの期間: " + s.firstStart + " ～ " + s.lastStart + "（" +
                         std::to_string(s.total) + " 件）");
     return lines;
+}
+
+std::vector<std::string> meterImportLines(const Result<MeterMergeSummary>& merged) {
+    if (merged)
+        return meterMergeLines(*merged);
+    return {"メーターデータは保存していません: " + merged.error().message};
+}
+
+nlohmann::ordered_json meterMergeJson(const MeterMergeSummary& s) {
+    nlohmann::ordered_json out;
+    out["added"] = s.added;
+    out["unchanged"] = s.unchanged;
+    out["conflicting"] = s.conflicting;
+    out["replaced"] = s.replaced;
+    out["kept"] = s.conflicting - s.replaced;
+    out["refused"] = s.refused;
+    out["dropped_old"] = s.droppedOld;
+    out["first"] = s.firstStart;
+    out["last"] = s.lastStart;
+    out["intervals"] = s.total;
+    out["written"] = s.written;
+    return out;
+}
+
+ConflictChooser fixedChoice(ConflictChoice choice) {
+    return [choice](long) { return choice; };
+}
+
+ConflictChooser askThrough(Prompter& prompter) {
+    return [&prompter](long conflicting) {
+        return prompter.show(confirm(conflictQuestionText(conflicting))) == Answer::Ok
+                   ? ConflictChoice::Replace
+                   : ConflictChoice::KeepOld;
+    };
 }
 
 std::string conflictQuestionText(long conflicting) {

@@ -12,8 +12,11 @@
 // The file is not trusted: its size and line count are bounded, every date, time, length and kWh
 // is checked, and a file that does not read is kept as it is and never written over.
 
+#include "app/message.h"
 #include "app/result.h"
 #include "billing/interval.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +41,21 @@ constexpr double kMaxIntervalKwh = 1e8;
 // 15, 30 or 60 minutes, a start that is not a multiple of the length, kWh not finite, negative or
 // above kMaxIntervalKwh.
 std::string intervalProblem(const MeterInterval& interval);
+
+// The meter file of the site with registry serial `serial` in the working folder `appDir` ("" when
+// the serial names no site).
+std::string siteMeterFilePath(const std::string& appDir, const std::string& serial);
+
+// Imported values (anything with date, start, minutes and kwh, as the interval import keeps them)
+// as meter intervals, kWh times `factor` (the multiplier when the values are meter readings).
+template <class Value>
+std::vector<MeterInterval> asMeterIntervals(const std::vector<Value>& values, double factor) {
+    std::vector<MeterInterval> out;
+    out.reserve(values.size());
+    for (const Value& v : values)
+        out.push_back({v.date, v.start, v.minutes, v.kwh * factor});
+    return out;
+}
 
 // The file image (CP932, CR LF) of sorted, checked intervals.
 std::string meterFileBytes(const std::vector<MeterInterval>& intervals);
@@ -87,9 +105,19 @@ Result<MeterMergeSummary> importIntoMeterFile(const std::string& path,
                                               const std::vector<MeterInterval>& incoming,
                                               const ConflictChooser& choose);
 
+// The command line's choice (--replace or not) and the window's question through the prompter
+// (OK: the imported values, キャンセル: the file's).
+ConflictChooser fixedChoice(ConflictChoice choice);
+ConflictChooser askThrough(Prompter& prompter);
+
 // The summary for the user, a line each: added, unchanged, conflicts and what was kept, dropped
 // old months.
 std::vector<std::string> meterMergeLines(const MeterMergeSummary& summary);
+// The same after an import: the summary's lines, or the reason the file was not written.
+std::vector<std::string> meterImportLines(const Result<MeterMergeSummary>& merged);
+// {"added", "unchanged", "conflicting", "replaced", "kept", "refused", "dropped_old", "first",
+//  "last", "intervals", "written"}
+nlohmann::ordered_json meterMergeJson(const MeterMergeSummary& summary);
 
 // The question the window asks before an import changes values the file holds: OK replaces them
 // with the imported ones, キャンセル keeps the file's.

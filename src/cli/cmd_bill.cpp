@@ -12,7 +12,6 @@
 #include "registry/menu_form.h"
 #include "registry/registry.h"
 #include "registry/site_facts.h"
-#include "registry/site_files.h"
 #include "yearbook/holiday_list.h"
 #include "yearbook/year_book_file.h"
 
@@ -38,11 +37,6 @@ std::string dumped(const Json& j) {
 
 const SiteRecord& currentRecord(const AppState& s) {
     return s.SiteTable[static_cast<std::size_t>(s.SiteRow)];
-}
-
-std::string sitePath(const AppState& s, const SiteRecord& record, const char* suffix) {
-    const std::string stem = registry::siteStem(record[0]);
-    return stem.empty() ? stem : s.AppDir + stem + suffix;
 }
 
 // A plain decimal number ("12", "0.5"); nothing for anything else.
@@ -101,7 +95,7 @@ std::optional<SiteData> siteData(CliContext& ctx, const Args& args) {
         data.daysWithoutReadings = std::move(fromBook.daysWithoutReadings);
         return data;
     }
-    MeterFileRead read = readMeterFile(sitePath(s, record, kMeterFileSuffix));
+    MeterFileRead read = readMeterFile(siteMeterFilePath(s.AppDir, record[0]));
     if (read.state == MeterFileState::Damaged) {
         ctx.err << read.message << "\n";
         return std::nullopt;
@@ -214,7 +208,7 @@ int intervalsCommand(CliContext& ctx, const Args& args) {
     if (!selectSite(ctx, args))
         return 1;
     const SiteRecord& record = currentRecord(ctx.state);
-    const std::string path = sitePath(ctx.state, record, kMeterFileSuffix);
+    const std::string path = siteMeterFilePath(ctx.state.AppDir, record[0]);
     MeterFileRead read = readMeterFile(path);
     if (read.state == MeterFileState::Damaged) {
         ctx.err << read.message << "\n";
@@ -254,10 +248,17 @@ int intervalsCommand(CliContext& ctx, const Args& args) {
 
 // ---- bill ----
 
+// A recorded figure as written: whole numbers without a decimal point.
+Json figure(double value) {
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
+        return static_cast<std::int64_t>(value);
+    return value;
+}
+
 Json invoiceJson(const Invoice& invoice) {
-    return {{"kwh", invoice.kwh},
-            {"max_demand_kw", invoice.maxDemandKw},
-            {"power_factor", invoice.powerFactor},
+    return {{"kwh", figure(invoice.kwh)},
+            {"max_demand_kw", figure(invoice.maxDemandKw)},
+            {"power_factor", figure(invoice.powerFactor)},
             {"amount", invoice.amount}};
 }
 
@@ -313,7 +314,7 @@ int billCommand(CliContext& ctx, const Args& args) {
         ctx.err << bill.error().message << "\n";
         return 1;
     }
-    InvoiceFileRead invoices = readInvoiceFile(sitePath(ctx.state, record, kInvoiceFileSuffix));
+    InvoiceFileRead invoices = readInvoiceFile(siteInvoiceFilePath(ctx.state.AppDir, record[0]));
     if (invoices.state == MeterFileState::Damaged)
         ctx.err << invoices.message << "\n";
 
@@ -397,7 +398,7 @@ int invoiceCommand(CliContext& ctx, const Args& args) {
     }
     if (!lockWorkingFolder(ctx) || !selectSite(ctx, args))
         return 1;
-    const std::string path = sitePath(ctx.state, currentRecord(ctx.state), kInvoiceFileSuffix);
+    const std::string path = siteInvoiceFilePath(ctx.state.AppDir, currentRecord(ctx.state)[0]);
     if (Status saved = recordInvoice(path, invoice); !saved) {
         ctx.err << saved.error().message << "\n";
         return 1;
@@ -489,7 +490,7 @@ int compareSitesTariffFiles(CliContext& ctx, const Args& args) {
         if (!form.hasSite(static_cast<float>(row)))
             continue;
         const SiteRecord& record = s.SiteTable[static_cast<std::size_t>(row)];
-        const std::string path = sitePath(s, record, kMeterFileSuffix);
+        const std::string path = siteMeterFilePath(s.AppDir, record[0]);
         MeterFileRead read = readMeterFile(path);
         if (read.state == MeterFileState::Missing ||
             (read.state == MeterFileState::Loaded && read.intervals.empty()))
