@@ -1,13 +1,99 @@
 #include "tariffs/user_menu_editor.h"
 
 #include "app/app_state.h"
+#include "app/safe_save.h"
 #include "app/sjis.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace wattorio::tariffs {
 
 namespace {
+
+namespace fs = std::filesystem;
+
 const std::string kNone;
 constexpr const char* kTitle = "自由メニューの編集";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool validUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+// UTF-16 with its byte-order mark as UTF-8, for showing such a file (never for writing it).
+std::string utf16ToUtf8(std::string_view bytes) {
+    const bool little = static_cast<unsigned char>(bytes[0]) == 0xFF;
+    auto unit = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return little ? static_cast<char32_t>(a | b << 8) : static_cast<char32_t>(b | a << 8);
+    };
+    std::string out;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The encoding of the file's bytes. Without a byte-order mark, a file that is UTF-8 through and
+// through and holds some non-ASCII text is UTF-8 (Shift_JIS kanji are never valid UTF-8); a
+// NUL byte or a UTF-16 or UTF-32 mark is an encoding the program does not write.
+UserMenuEditor::Encoding encodingOf(std::string_view bytes) {
+    using Encoding = UserMenuEditor::Encoding;
+    if (bytes.substr(0, kBom.size()) == kBom)
+        return Encoding::Utf8WithBom;
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+        bytes.find('\0') != std::string_view::npos)
+        return Encoding::Other;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    return !ascii && validUtf8(bytes) ? Encoding::Utf8 : Encoding::ShiftJis;
+}
+
+Result<std::string> readMenuFileBytes(const std::string& path) {
+    ReadOptions options;
+    options.maxBytes = kUserMenuMaxFileBytes;
+    options.singleLink = true;
+    return readFileBytes(path, options);
+}
+
+bool fileMissing(const std::string& path) {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() == fs::file_type::not_found;
+}
+
 } // namespace
 
 std::optional<Message> UserMenuEditor::load(const std::string& appDir, int defaultUtility) {
@@ -15,22 +101,42 @@ std::optional<Message> UserMenuEditor::load(const std::string& appDir, int defau
     defaultUtility_ = defaultUtility >= 1 && defaultUtility <= 9 ? defaultUtility : 1;
     rows_.clear();
     heading_.reset();
-    utf8_ = false;
+    encoding_ = Encoding::ShiftJis;
+    bytesOnDisk_.reset();
     changed_ = false;
-    Result<UserMenuFile> file = readUserMenuFile(appDir);
-    if (!file) {
-        writable_ = false;
-        return notice(file.error().message + "\n編集も保存もできません。", kTitle);
-    }
-    writable_ = true;
-    if (file->exists)
-        heading_ = file->headingBytes;
-    utf8_ = file->utf8;
-    for (UserMenuLine& line : file->lines)
-        rows_.push_back({std::move(line.fields), std::move(line.bytes)});
-    if (file->problems.empty())
+    writable_ = false;
+    const std::string path = userMenuFilePath(appDir);
+    if (fileMissing(path)) {
+        writable_ = true;
         return std::nullopt;
-    return notice(userMenuProblemsText(file->problems) +
+    }
+    Result<std::string> bytes = readMenuFileBytes(path);
+    if (!bytes)
+        return notice(bytes.error().message + "\n編集も保存もできません。", kTitle);
+    encoding_ = encodingOf(*bytes);
+    // The reader takes UTF-8 by its byte-order mark: a file without one is given it here.
+    std::string readable = *bytes;
+    if (encoding_ == Encoding::Utf8)
+        readable.insert(0, kBom);
+    else if (encoding_ == Encoding::Other && bytes->size() >= 2 &&
+             (bytes->substr(0, 2) == "\xFF\xFE" || bytes->substr(0, 2) == "\xFE\xFF"))
+        readable = std::string(kBom) + utf16ToUtf8(*bytes);
+    UserMenuFile file = parseUserMenuFile(readable);
+    heading_ = file.headingBytes;
+    for (UserMenuLine& line : file.lines)
+        rows_.push_back({std::move(line.fields), std::move(line.bytes)});
+    bytesOnDisk_ = std::move(*bytes);
+    if (encoding_ == Encoding::Other)
+        return notice(
+            std::string(kUserMenuFileName) +
+                " は Shift_JIS でも UTF-8 でもない文字コード（UTF-16 など）で書かれています。\n"
+                "保存するとほかのプログラムで読めなくなるため、表示するだけで編集も保存もできません。\n"
+                "表計算ソフトで「CSV UTF-8」か Shift_JIS の CSV として保存し直してください。",
+            kTitle);
+    writable_ = true;
+    if (file.problems.empty())
+        return std::nullopt;
+    return notice(userMenuProblemsText(file.problems) +
                       "\n\nこれらの行は、変更しなければ書いたとおりに残ります。",
                   kTitle);
 }
@@ -73,7 +179,7 @@ std::optional<Message> UserMenuEditor::setField(int row, int column, const std::
     // A rate left empty is taken here; the row then tells which rate its formula still needs.
     if (column >= kColRate1 && column < kColRate1 + 5 && text.find_first_not_of(" \t") == std::string::npos)
         reason.clear();
-    if (reason.empty() && !utf8_ && !representableInCp932(text))
+    if (reason.empty() && encoding_ == Encoding::ShiftJis && !representableInCp932(text))
         reason = "Shift_JIS で書けない文字があります。";
     const std::string heading(userMenuHeadings()[static_cast<std::size_t>(column)]);
     if (!reason.empty())
@@ -114,9 +220,36 @@ void UserMenuEditor::removeRow(int row) {
     changed_ = true;
 }
 
-Message UserMenuEditor::save() {
+bool UserMenuEditor::changedOnDisk() const {
+    const std::string path = userMenuFilePath(appDir_);
+    if (fileMissing(path))
+        return bytesOnDisk_.has_value();
+    if (!bytesOnDisk_)
+        return true;
+    Result<std::string> now = readMenuFileBytes(path);
+    return !now || *now != *bytesOnDisk_;
+}
+
+Message UserMenuEditor::save(Prompter& prompter) {
     if (!writable_)
         return notice(std::string(kUserMenuFileName) + " を読めなかったので保存しません。", kTitle);
+    if (changedOnDisk()) {
+        const std::string changed = std::string(kUserMenuFileName) +
+                                    " は、この画面で読み込んだ後にほかのプログラムで変更されています。";
+        if (prompter.show(
+                {changed + "\n\nOK: 変更されたファイルを読み込み直します（この画面での変更は保存しません）。"
+                           "\nキャンセル: 読み込み直しません。",
+                 kTitle, Icon::Warning, Buttons::OkCancel}) == Answer::Ok) {
+            const std::optional<Message> told = load(appDir_, defaultUtility_);
+            return notice("読み込み直しました。この画面での変更は保存していません。" +
+                              (told ? "\n\n" + told->text : std::string()),
+                          kTitle);
+        }
+        if (prompter.show(
+                {changed + "\n\nこの画面の内容で上書きしますか。ほかのプログラムで加えた変更は失われます。",
+                 kTitle, Icon::Warning, Buttons::OkCancel}) != Answer::Ok)
+            return notice("保存しませんでした。", kTitle);
+    }
     std::vector<UserMenuRow> rows;
     std::string unused;
     for (int i = 0; i < rowCount(); ++i) {
@@ -126,16 +259,21 @@ Message UserMenuEditor::save() {
         if (!problem.empty() && problem != "空の行（使いません）")
             unused += "\n" + std::to_string(lineOf(i)) + "行目: " + problem;
     }
-    Result<std::string> bytes = userMenuFileBytes(heading_, rows, utf8_);
+    const bool utf8 = encoding_ != Encoding::ShiftJis;
+    Result<std::string> bytes = userMenuFileBytes(heading_, rows, utf8);
     if (!bytes)
         return notice(bytes.error().message + "\n保存しませんでした。", kTitle);
+    if (encoding_ == Encoding::Utf8)
+        bytes->erase(0, kBom.size()); // written as it came: without the mark
     if (Status saved = saveUserMenuFile(appDir_, *bytes); !saved)
         return notice(saved.error().message + "\n保存しませんでした。", kTitle);
     if (!heading_) {
         // The file now starts with the standard heading.
-        const UserMenuFile written = parseUserMenuFile(*bytes);
+        const UserMenuFile written =
+            parseUserMenuFile(encoding_ == Encoding::Utf8 ? std::string(kBom) + *bytes : *bytes);
         heading_ = written.headingBytes;
     }
+    bytesOnDisk_ = std::move(*bytes);
     changed_ = false;
     std::string text = "保存しました。";
     if (!unused.empty())

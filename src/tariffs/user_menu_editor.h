@@ -2,7 +2,9 @@
 // The window "自由メニューの編集" without its widgets: the rows of User_Menus.csv as a grid of
 // the file's columns, the check of each field as it is entered, adding, copying and deleting
 // rows, and the save. A line the program cannot read stays in the grid and, unless the user
-// changes it, goes back into the file byte for byte.
+// changes it, goes back into the file byte for byte. The file is written in its own encoding
+// (Shift_JIS, or UTF-8 with or without a byte-order mark); a file in any other encoding (UTF-16
+// and the like) is shown but not saved, since no line of it could be written back as it was.
 
 #include "app/message.h"
 #include "tariffs/user_menus.h"
@@ -37,9 +39,15 @@ public:
     int copyRow(int row);
     void removeRow(int row);
 
-    // Writes the file through the crash-safe save. The message says what happened: saved (naming
-    // the rows that will still not be used), or why nothing was written.
-    Message save();
+    // Writes the file through the crash-safe save. When another program (a spreadsheet) changed
+    // the file since it was read, `prompter` asks first whether to read it again (dropping the
+    // changes made here) or to write over it; nothing it wrote is lost without that answer. The
+    // message says what happened: saved (naming the rows that will still not be used), read
+    // again, or why nothing was written.
+    Message save(Prompter& prompter);
+
+    enum class Encoding { ShiftJis, Utf8, Utf8WithBom, Other };
+    Encoding encoding() const { return encoding_; }
 
 private:
     struct Row {
@@ -47,10 +55,13 @@ private:
         std::optional<std::string> keptBytes; // the line as read, until the row is changed
     };
     std::optional<Formula> formulaOf(int row) const;
+    // Whether the file is no longer what was read (or written) last.
+    bool changedOnDisk() const;
 
     std::string appDir_;
     std::optional<std::string> heading_;
-    bool utf8_ = false;
+    Encoding encoding_ = Encoding::ShiftJis;
+    std::optional<std::string> bytesOnDisk_; // the file as last read or written; none: no file
     bool writable_ = false;
     bool changed_ = false;
     int defaultUtility_ = 1;

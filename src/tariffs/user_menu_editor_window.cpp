@@ -257,7 +257,14 @@ void UserMenuEditorWindow::remove() {
 }
 
 void UserMenuEditorWindow::save() {
-    const Message result = editor_.save();
+    const Message result = editor_.save(context_.prompter);
+    // Read again, the file may be one that is only shown.
+    if (!editor_.writable()) {
+        grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        for (const char* name : {"CommandAdd", "CommandCopy", "CommandDelete", "CommandSave"})
+            if (auto* b = findChild<QPushButton*>(QLatin1String(name)))
+                b->setEnabled(false);
+    }
     fill();
     context_.prompter.show(result);
     // The results window lists the menus as now saved.
