@@ -6,7 +6,9 @@
 #include "ui/help_window.h"
 #include "ui/prompt.h"
 
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -55,6 +57,39 @@ private slots:
         QTest::keyClick(&other, Qt::Key_F1);
         QVERIFY(context.window("Help"));
         QVERIFY(prompter.shown.empty());
+        delete context.window("Help");
+        qApp->removeEventFilter(&key);
+    }
+
+    // F1 opens the section of the window, or part of a window, it is pressed in; the help window
+    // fits on the screen.
+    void f1OpensTheSectionOfItsWindow() {
+        test::TempDir dir;
+        AppState state;
+        ui::QueuedPrompter prompter;
+        ui::GuiContext context{state, prompter, {}};
+        ui::HelpKey key(context);
+        qApp->installEventFilter(&key);
+        registry::MenuWindow menu(context);
+        menu.startUp(dir.path());
+        menu.show();
+        QWidget total;
+        total.setObjectName(QStringLiteral("Total"));
+        auto* inTotal = new QLineEdit(&total);
+        total.show();
+        const std::pair<QWidget*, const char*> cases[] = {
+            {menu.findChild<QWidget*>(QStringLiteral("Text1")), "menu"},
+            {menu.findChild<QWidget*>(QStringLiteral("Dir1")), "panel"},
+            {inTotal, "total"},
+        };
+        for (const auto& [widget, section] : cases) {
+            QTest::keyClick(widget, Qt::Key_F1);
+            auto* help = qobject_cast<ui::HelpWindow*>(context.window("Help"));
+            QVERIFY(help);
+            QCOMPARE(help->browser()->source().fragment(), QLatin1String(section));
+            const QRect screen = help->screen()->availableGeometry();
+            QVERIFY(screen.contains(help->geometry()));
+        }
         delete context.window("Help");
         qApp->removeEventFilter(&key);
     }

@@ -102,6 +102,10 @@ private slots:
         grid->item(0, tariffs::kColTax)->setText(QStringLiteral("8"));
         QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CommandAdd")), Qt::LeftButton);
         QCOMPARE(grid->rowCount(), 3);
+        // The new row is filled in from its first cell; its voltage reads as the others' do.
+        QCOMPARE(grid->currentRow(), 2);
+        QCOMPARE(grid->currentColumn(), 0);
+        QCOMPARE(grid->item(2, tariffs::kColVoltage)->text(), QStringLiteral("②"));
         grid->item(2, tariffs::kColName)->setText(QStringLiteral("追加した行"));
         screenshot(w, "user_menu_editor.png");
         f.prompter.answers.push_back(Answer::Ok);
