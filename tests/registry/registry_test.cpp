@@ -556,3 +556,21 @@ TEST_F(RegistryTest, FieldsThatLookLikeSerialsAreReadAsFields) {
         }
     }
 }
+
+// The counter at its limit: one past the last serial is a sound counter, anything beyond is not.
+TEST_F(RegistryTest, TheCounterIsReadUpToOnePastTheLastSerial) {
+    const struct {
+        const char* counter;
+        bool told;
+        int value;
+    } cases[] = {{"999999\r\n", false, 999999}, {"1000000\r\n", false, 1000000}, {"1000001\r\n", true, 2}};
+    for (const auto& c : cases) {
+        test::TempDir d;
+        d.write(kRegistryFile, registryBytes(1));
+        d.write(kSerialFile, c.counter);
+        AppState s;
+        MenuForm f(s);
+        EXPECT_EQ(f.startUp(d.path()).has_value(), c.told) << c.counter;
+        EXPECT_EQ(s.SaihanValue, c.value) << c.counter;
+    }
+}
