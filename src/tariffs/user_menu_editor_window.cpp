@@ -105,7 +105,8 @@ UserMenuEditorWindow::UserMenuEditorWindow(ui::GuiContext& context, QWidget* par
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid_->horizontalHeader()->setStretchLastSection(true);
+    // 状態 is as wide as its longest reason (the grid scrolls), never cut at the window's edge.
+    grid_->horizontalHeader()->setStretchLastSection(false);
     root->addWidget(grid_, 1);
 
     status_ = new QLabel(this);
@@ -153,7 +154,8 @@ UserMenuEditorWindow::UserMenuEditorWindow(ui::GuiContext& context, QWidget* par
          {Formula::Total_Natsu_Sonota, Formula::Total_Holiday_Natsu_Sonota, Formula::Total_Peek_Hiru_Yakan_Y,
           Formula::Total_Kizibetu_1, Formula::Total_kizibet_Yakan_2, Formula::Total_Kizibetu_2,
           Formula::Total_Hokuden_1, Formula::Total_Hokuden_2})
-        formulaWidth = std::max(formulaWidth, grid_->fontMetrics().horizontalAdvance(qs(formulaShortName(f))));
+        formulaWidth =
+            std::max(formulaWidth, grid_->fontMetrics().horizontalAdvance(qs(formulaShortName(f))));
     grid_->setColumnWidth(kColFormula, std::max(grid_->columnWidth(kColFormula), formulaWidth + 48));
     grid_->setColumnWidth(kColVoltage, std::max(grid_->columnWidth(kColVoltage), 64));
 }
@@ -186,6 +188,7 @@ void UserMenuEditorWindow::updateStatus() {
                          .arg(editor_.rowCount())
                          .arg(unusable)
                          .arg(editor_.changed() ? QStringLiteral("　変更あり（未保存）") : QString()));
+    grid_->resizeColumnToContents(kStatusColumn);
 }
 
 void UserMenuEditorWindow::fillRow(int row) {
