@@ -231,6 +231,7 @@ void IntervalImportWindow::importFiles() {
     QString text;
     for (const std::string& line : summaryLines(read->summary, context_.state.currentSiteValue(3)))
         text += qs(line) + QLatin1Char('\n');
+    text += qs(book->calendarYearNote(read->summary.firstDate, read->summary.lastDate));
     summary_->setPlainText(text);
     refresh();
 }

@@ -246,6 +246,9 @@ void YearBookForm::Grd1_Crt() {
 }
 
 void YearBookForm::placeImportedHours(const std::vector<HourCell>& cells) {
+    // The step holds what this import changed, whatever reached the grid before it.
+    if (viewMode_ == kEnergyView)
+        undo_.rebase(grid_);
     grid_.beginUpdate();
     for (const HourCell& c : cells) {
         if (c.row < 1 || c.row > kLastDayRow || c.hour < 0 || c.hour > 23)
