@@ -42,7 +42,7 @@ QString helpSectionFor(const QWidget* widget) {
         {"ResultCharts", "charts"},
         {"Total", "total"},
         {"Comparison", "compare"},
-        {"SiteComparison", "sites"},
+        {"SiteComparison", "compare"},
         {"Excell", "excel"},
         {"UserMenuEditor", "usermenu"},
     };
