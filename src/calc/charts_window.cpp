@@ -2,6 +2,8 @@
 
 #include "app/display_format.h"
 #include "app/safe_save.h"
+#include "reports/report_layout.h"
+#include "sitereport/site_report_pdf.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -20,7 +22,10 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStackedBarSeries>
@@ -149,6 +154,11 @@ void ResultCharts::clear(QChart* chart) {
 
 void ResultCharts::refresh(const AppState& state, bool hourlyBook) {
     data_ = resultChartData(state, hourlyBook);
+    const SiteRecord* site = state.currentSite();
+    siteName_ = site ? (*site)[1] : std::string();
+    heading_ = {{"物件名", siteName_},
+                {"電力会社", state.currentUtilityName()},
+                {"データの期間", reports::dataPeriod(state)}};
     drawMonthly();
     drawHourly();
     drawPeak();
@@ -399,8 +409,60 @@ void ResultCharts::printClicked() {
     ui::printPage(pageOutput(), [this](QPrinter& printer) { return print(printer); });
 }
 
+std::string ResultCharts::vectorPdf(std::time_t made) const {
+    // Points (1/72 inch) on A4 portrait, the margins of the site report.
+    constexpr double kWidth = 595.28, kHeight = 841.89, kMargin = 42, kFoot = 58, kGap = 8;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return {};
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        writer.setCreator(QStringLiteral("ワットリオ"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return {};
+        painter.setRenderHint(QPainter::Antialiasing);
+        const std::string madeText = reports::madeDate(made);
+        std::vector<std::pair<std::string, std::string>> lines = heading_;
+        lines.emplace_back("作成日", madeText);
+        const double width = kWidth - 2 * kMargin;
+        double y =
+            kMargin +
+            sitereport::drawHeadingBlock(painter, QRectF(kMargin, kMargin, width, 200), "グラフ", lines) +
+            kGap;
+        const double h = (kHeight - kFoot - y - (kPictureCount - 1) * kGap) / kPictureCount;
+        for (int i = 0; i < kPictureCount; ++i) {
+            const QRectF target(kMargin, y, width, h);
+            QChart* chart = charts_[static_cast<std::size_t>(i)];
+            if (drawn(static_cast<Picture>(i)) && chart->scene()) {
+                // Laid out at screen size and scaled onto the page: the scene's items are drawn as
+                // paths and text, not as an image.
+                const QRectF before = chart->geometry();
+                chart->setGeometry(QRectF(0, 0, 1000, 1000 * h / width));
+                chart->scene()->render(&painter, target, chart->geometry());
+                chart->setGeometry(before);
+            } else {
+                painter.drawText(target, Qt::AlignCenter | Qt::TextWordWrap,
+                                 QString::fromUtf8(kTitles[i]) + QStringLiteral("\n\n") +
+                                     QString::fromUtf8(kNoHourlyReadings));
+            }
+            y += h + kGap;
+        }
+        sitereport::drawPageFoot(painter, QRectF(0, 0, kWidth, kHeight), siteName_, madeText, 1, 1);
+        if (!painter.end())
+            return {};
+    }
+    std::string pdf(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    sitereport::mendCharacterMaps(pdf);
+    return pdf;
+}
+
 void ResultCharts::savePdfClicked() {
-    ui::savePagePdf(pageOutput(), [this](QPrinter& printer) { return print(printer); });
+    // Printing keeps its page; the PDF gets the pictures as vectors with a heading.
+    ui::saveDocumentPdf(pageOutput(), [this] { return vectorPdf(std::time(nullptr)); });
 }
 
 } // namespace wattorio::calc

@@ -15,8 +15,12 @@
 #include <QWidget>
 
 #include <array>
+#include <ctime>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QChart;
 class QChartView;
@@ -54,6 +58,9 @@ public:
     bool savePng(Picture picture, const QString& path, QString* error = nullptr) const;
     // The three pictures one below the other on one page of `printer`.
     bool print(QPrinter& printer) const;
+    // "PDFに保存": the three pictures drawn as vectors on one A4 page under a heading block (site,
+    // utility, period, date made), footed like the site report; "" when it could not be made.
+    std::string vectorPdf(std::time_t made) const;
 
     // "PNG保存" and "PDFに保存" ask for a file name through this (the default shows a save
     // dialog); an empty answer cancels. "グラフ印刷" prints on what the printer factory gives (default: the
@@ -78,6 +85,8 @@ private:
 
     Prompter& prompter_;
     ResultChartData data_;
+    std::string siteName_;
+    std::vector<std::pair<std::string, std::string>> heading_; // label, value
     QTabWidget* tabs_ = nullptr;
     std::array<QChart*, kPictureCount> charts_{};
     std::array<QChartView*, kPictureCount> views_{};

@@ -72,6 +72,10 @@ void printPage(const PageOutput& output, const PagePainter& paint) {
 }
 
 void savePagePdf(const PageOutput& output, const PagePainter& paint) {
+    saveDocumentPdf(output, [&paint] { return pdfBytes(paint); });
+}
+
+void saveDocumentPdf(const PageOutput& output, const std::function<std::string()>& make) {
     QString path = output.pdfFile
                        ? output.pdfFile(output.suggestedPdf)
                        : QFileDialog::getSaveFileName(output.window, qs("PDFに保存"), output.suggestedPdf,
@@ -80,8 +84,10 @@ void savePagePdf(const PageOutput& output, const PagePainter& paint) {
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
-    const std::string bytes = pdfBytes(paint);
-    if (bytes.empty()) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string bytes = make();
+    QApplication::restoreOverrideCursor();
+    if (bytes.empty() || bytes.size() > kMaxPdfBytes) {
         output.prompter.show(
             Message{"PDFファイルを作成できません。", "書き込みエラー", Icon::Critical, Buttons::Ok});
         return;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class QPrinter;
 class QWidget;
@@ -37,5 +38,8 @@ struct PageOutput {
 void printPage(const PageOutput& output, const PagePainter& paint);
 // Asks for a file name and saves the page there as an A4 PDF file (through the crash-safe save).
 void savePagePdf(const PageOutput& output, const PagePainter& paint);
+// The same for a document made whole by `make` (its PDF bytes, "" when it could not be made), such
+// as the site report.
+void saveDocumentPdf(const PageOutput& output, const std::function<std::string()>& make);
 
 } // namespace wattorio::ui
