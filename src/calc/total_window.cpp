@@ -1,6 +1,8 @@
 #include "calc/total_window.h"
 
 #include "calc/charts_window.h"
+#include "reports/workbook_file.h"
+#include "sitereport/site_report_pdf.h"
 
 #include "tariffs/user_menus.h"
 #include "ui/flex_grid.h"
@@ -25,6 +27,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <ctime>
 
 namespace wattorio::calc {
 
@@ -664,7 +668,14 @@ void TotalWindow::Command1_Click() {
 }
 
 void TotalWindow::savePdf() {
-    ui::savePagePdf(pageOutput(), [this](QPrinter& printer) { return paintPage(printer); });
+    // The site report of this calculation (物件レポート), not a picture of the window.
+    ui::PageOutput output = pageOutput();
+    output.suggestedPdf = QString::fromStdString(context_.state.AppDir + "物件レポート_" +
+                                                 reports::siteNamePart(context_.state) + ".pdf");
+    ui::saveDocumentPdf(output, [this] {
+        return sitereport::siteReportPdf(sitereport::buildSiteReport(
+            {&context_.state, form_.get(), !form_->tenDayBook(), std::time(nullptr)}));
+    });
 }
 
 void TotalWindow::openExcel() {
