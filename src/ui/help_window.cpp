@@ -30,26 +30,35 @@ QString helpIndexPage() {
 }
 
 QString helpSectionFor(const QWidget* widget) {
-    // Parts of a window come before the window they lie in.
-    static const std::pair<const char*, const char*> kSections[] = {
-        {"FilePanel", "panel"},
-        {"Menu", "menu"},
-        {"YearHeatmap", "heatmap"},
-        {"Mainichi", "mainichi"},
-        {"Load_CSV_Option", "csv"},
-        {"IntervalImport", "interval"},
-        {"Nenkan", "nenkan"},
-        {"ResultCharts", "charts"},
-        {"Total", "total"},
-        {"Comparison", "compare"},
-        {"SiteComparison", "compare"},
-        {"Excell", "excel"},
-        {"UserMenuEditor", "usermenu"},
+    // A part of a window (named within that window when its name is not unique) comes before the
+    // window it lies in.
+    struct Section {
+        const char* name;
+        const char* window; // nullptr: any window
+        const char* anchor;
+    };
+    static const Section kSections[] = {
+        {"FilePanel", nullptr, "panel"},
+        {"Frame1", "Mainichi", "calendar"},
+        {"Frame2", "Mainichi", "generator"},
+        {"YearHeatmap", nullptr, "heatmap"},
+        {"ResultCharts", nullptr, "charts"},
+        {"Menu", nullptr, "menu"},
+        {"Mainichi", nullptr, "mainichi"},
+        {"Load_CSV_Option", nullptr, "csv"},
+        {"IntervalImport", nullptr, "interval"},
+        {"Nenkan", nullptr, "nenkan"},
+        {"Total", nullptr, "total"},
+        {"Comparison", nullptr, "compare"},
+        {"SiteComparison", nullptr, "compare"},
+        {"Excell", nullptr, "excel"},
+        {"UserMenuEditor", nullptr, "usermenu"},
     };
     for (const QWidget* w = widget; w; w = w->parentWidget())
-        for (const auto& [name, section] : kSections)
-            if (w->objectName() == QLatin1String(name))
-                return QLatin1String(section);
+        for (const Section& s : kSections)
+            if (w->objectName() == QLatin1String(s.name) &&
+                (!s.window || w->window()->objectName() == QLatin1String(s.window)))
+                return QLatin1String(s.anchor);
     return {};
 }
 

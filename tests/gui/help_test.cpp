@@ -81,6 +81,7 @@ private slots:
             {menu.findChild<QWidget*>(QStringLiteral("Text1")), "menu"},
             {menu.findChild<QWidget*>(QStringLiteral("Dir1")), "panel"},
             {inTotal, "total"},
+            {menu.findChild<QWidget*>(QStringLiteral("Option1")), "menu"}, // in Frame1 of the main screen
         };
         for (const auto& [widget, section] : cases) {
             QTest::keyClick(widget, Qt::Key_F1);
