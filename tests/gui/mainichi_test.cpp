@@ -64,6 +64,11 @@ private:
         setAnnualHolidays(s->DayMark, 2025, 5, true);
         QVERIFY(saveYearBook(*s, state->SiteDataPath));
     }
+    // A picture of the window for looking at it, when WATTORIO_SHOTS names a folder.
+    static void shot(QWidget* w, const char* name) {
+        if (qEnvironmentVariableIsSet("WATTORIO_SHOTS"))
+            w->grab().save(qEnvironmentVariable("WATTORIO_SHOTS") + QLatin1Char('/') + QLatin1String(name));
+    }
     template <class T> T* child(QWidget* w, const char* name) {
         T* c = w->findChild<T*>(QLatin1String(name));
         if (!c)
@@ -178,6 +183,7 @@ private slots:
             QTest::sendKeyEvent(QTest::Click, text1, Qt::Key_unknown, QString(c), Qt::NoModifier);
         QCOMPARE(text1->text(), qs("123.56"));
         QTest::keyClick(text1, Qt::Key_Backspace);
+        shot(w, "books-1-decimal.png");
         QVERIFY(!w->form().edited());
         QTest::keyClick(text1, Qt::Key_Return);
         QCOMPARE(QString::fromStdString(w->form().grid().text(35, 13)), qs("123.5"));
@@ -386,6 +392,7 @@ private slots:
         for (const char* view : {"Ag_Kw", "Denriyoku_Crt", "Denriyoku_Crt"})
             child<QAction>(w, view)->trigger();
         QCOMPARE(at(4, 12), qs("1235"));
+        shot(w, "books-2-views.png");
         QVERIFY(prompter->shown.empty());
 
         grid->clickCell(364, 26);
@@ -393,6 +400,7 @@ private slots:
         QTest::keyClick(text1, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(at(364, 26) + at(364, 27) + at(365, 26) + at(365, 27), qs("1234534.5"));
         QCOMPARE(text1->text(), qs("1"));
+        shot(w, "books-5-paste.png");
         QGuiApplication::clipboard()->setText(qs("5\t6\r\n7\tx\r\n"));
         QTest::keyClick(text1, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(prompter->shown.size(), std::size_t(1));
@@ -409,6 +417,7 @@ private slots:
         QCOMPARE(at(364, 26) + at(365, 27), qs("594605"));
         QTest::keyClick(text1, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(at(4, 12), qs("94"));
+        shot(w, "books-4-undo.png");
         QCOMPARE(state->HourData[8][4], 94.0);
     }
 
@@ -431,6 +440,7 @@ private slots:
         QCOMPARE(state->GenData[5][5], 7.0);
         QVERIFY(!f.edited());
         QVERIFY(!f.canUndo());
+        shot(w, "books-3-cancel.png");
     }
 
     // The year the calendar was set for is kept with the site and shown when the book opens.
@@ -447,6 +457,7 @@ private slots:
         state->CurrentYear = 2026;
         w = open();
         QCOMPARE(child<QComboBox>(w, "Combo2")->currentText(), qs("2024"));
+        shot(w, "books-6-year.png");
         QVERIFY(w->windowTitle().contains(qs("本社ビル（東京電力）")));
         QCOMPARE(
             w->form().calendarYearNote("2018-01-01", "2018-12-31"),

@@ -11,6 +11,8 @@
 #include "ui/gui_context.h"
 #include "ui/prompt.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -340,6 +342,28 @@ private slots:
             w->grab().save(stem + QStringLiteral("-demo.png"));
             context->window("Total")->grab().save(stem + QStringLiteral("-total.png"));
         }
+    }
+
+    // Ctrl+V in the value field pastes a spreadsheet's block at the current cell, Ctrl+Z takes it
+    // back; the window says which site is open.
+    void pasteAndUndoByKeys() {
+        auto* w = openWindow();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto* grid = child<ui::FlexGrid>(w, "MSFlexGrid1");
+        auto* text5 = child<QLineEdit>(w, "Text5");
+        grid->clickCell(7, 17);
+        const QString before = cell(w, 8, 18);
+        QGuiApplication::clipboard()->setText(QStringLiteral("1.5\t2\r\n3\t4\r\n"));
+        QTest::keyClick(text5, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(cell(w, 7, 17) + cell(w, 8, 18), QStringLiteral("1.54"));
+        QCOMPARE(text5->text(), QStringLiteral("1.5"));
+        if (qEnvironmentVariableIsSet("NENKAN_SCREENSHOT"))
+            w->grab().save(qEnvironmentVariable("NENKAN_SCREENSHOT") + QStringLiteral("-paste.png"));
+        QTest::keyClick(text5, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cell(w, 8, 18), before);
+        QVERIFY(w->windowTitle().contains(QString::fromUtf8("中部ビル（中部電力）")));
+        QCOMPARE(child<QLabel>(w, "Label6")->text(), QString::fromUtf8("名 称   中部ビル  "));
     }
 
     void aDamagedBookIsReported() {
