@@ -557,10 +557,11 @@ void YearBookForm::Command3_Click() {
 void YearBookForm::Dat_Cls_Click() {
     if (prompter_.show(confirm("全ての電力量データをクリアーします。")) != Answer::Ok)
         return;
+    // What 元に戻す puts back besides the cells: the slots the grid does not show.
+    const auto readings = state_.HourData;
     for (int r = 0; r <= kLastDayRow; ++r)
         for (int h = 0; h < kHourSlots; ++h)
             state_.HourData[h][r] = 0;
-    const auto readings = state_.HourData;
     Grd_Cls(grid_, kFirstHourCol, 1);
     recordStep(kEditStep, [this, readings] { state_.HourData = readings; });
     showCurrentCell();

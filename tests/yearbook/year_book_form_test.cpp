@@ -110,14 +110,15 @@ TEST_F(BookTest, NewSiteOpensAnEmptyBookWithoutAMessage) {
 TEST_F(BookTest, CaptionsChoicesAndGridLayout) {
     state->VersionText = "BANNER";
     YearBookForm& f = open();
-    EXPECT_EQ(f.title, "  月別・時間帯別電力" + std::string(70, ' ') + "BANNER   Ver  1.02");
+    EXPECT_EQ(f.title,
+              "  月別・時間帯別電力      本社ビル（東京電力）" + std::string(24, ' ') + "BANNER   Ver  1.02");
     EXPECT_EQ(f.label1, " 日 別 年 間 電 力 量 ");
     EXPECT_EQ(f.label13, "東京電力");
     EXPECT_EQ(f.label6, "名 称   本社ビル  ");
     EXPECT_EQ(f.label11, "ﾃﾞﾏﾝﾄﾞ 450kW");
     EXPECT_EQ(f.label3, "年１月　　　　　　　は日曜日");
-    EXPECT_EQ(f.combo1Text(), "   1");
-    ASSERT_EQ(f.combo2Items.size(), 26u);
+    EXPECT_EQ(f.combo1Text(), "   5");    // 5 January 2025 is a Sunday
+    ASSERT_EQ(f.combo2Items.size(), 28u); // to 2027, the holiday list's last year
     EXPECT_EQ(f.combo2Items.front(), "2000");
     EXPECT_EQ(f.combo2Text(), "2025");
     ASSERT_EQ(f.hourItems.size(), 24u);
@@ -312,14 +313,19 @@ TEST_F(BookTest, EntryFieldTakesDigitsOnlyAndEnterWrites) {
     YearBookForm& f = open();
     f.MSFlexGrid1_Click(10, 5);
     f.text1.clear();
-    type("12.5");
-    EXPECT_EQ(f.text1, "125");
+    type("12.5.-x");
+    EXPECT_EQ(f.text1, "12.5");
     EXPECT_TRUE(f.Text1_KeyPress(kKeyBackspace));
-    EXPECT_FALSE(f.Text1_KeyPress('-'));
     EXPECT_FALSE(f.edited());
     EXPECT_FALSE(f.Text1_KeyPress(kKeyEnter));
-    EXPECT_EQ(cell(10, 5), "125");
+    EXPECT_EQ(cell(10, 5), "12.5");
     EXPECT_TRUE(f.edited());
+    // A text that is no reading (pasted into the field) is never written as another number.
+    f.text1 = "１２a";
+    EXPECT_FALSE(f.Text1_KeyPress(kKeyEnter));
+    EXPECT_EQ(cell(10, 5), "12.5");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].title, "入力エラー");
 }
 
 TEST_F(BookTest, InactiveEntryFieldPassesKeysAndWritesNothing) {
@@ -499,21 +505,37 @@ TEST_F(BookTest, ClearAllDataAndReloadBringsTheSavedReadingsBack) {
     EXPECT_EQ(state->HourData[24][0], 0);
     EXPECT_TRUE(f.edited());
 
+    // 電力量 keeps what was not saved; 元に戻す brings the readings back.
     f.Denriyoku_Crt_Click();
+    EXPECT_EQ(cell(1, 4), "0");
+    f.undo();
     EXPECT_EQ(cell(1, 4), "11");
     EXPECT_EQ(state->HourData[24][0], 77);
 }
 
-TEST_F(BookTest, EnergyViewBringsBackTheLastSavedValues) {
+TEST_F(BookTest, ViewsKeepUnsavedEditsAndUndoGoesStepByStep) {
     writeBook();
     YearBookForm& f = open();
     f.MSFlexGrid1_Click(1, 4);
-    type("9\r");
-    EXPECT_EQ(cell(1, 4), "119");
+    for (const char* keys : {"9\r", "8\r"})
+        type(keys);
+    EXPECT_EQ(cell(1, 4), "1198");
+    f.Ag_Kw_Click();
+    EXPECT_FALSE(f.canUndo()); // the generation view shows no readings
     f.Denriyoku_Crt_Click();
-    EXPECT_EQ(cell(1, 4), "11");
+    EXPECT_EQ(cell(1, 4), "1198");
     EXPECT_EQ(f.label17, "電　力　量");
     EXPECT_EQ(busyDepth, 0);
+    f.undo();
+    EXPECT_EQ(cell(1, 4), "119");
+    f.undo();
+    EXPECT_EQ(cell(1, 4), "11");
+    EXPECT_FALSE(f.canUndo());
+    // Without unsaved edits, 電力量 reads the file again.
+    ASSERT_TRUE(f.saveBook());
+    f.grid().setText(1, 4, "5");
+    f.Denriyoku_Crt_Click();
+    EXPECT_EQ(cell(1, 4), "11");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -620,22 +642,23 @@ TEST_F(BookTest, GeneratorRunSavedOnOkAndKeptOnCancel) {
     f.Command10_Click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0], confirm("データの書き換えを完了しました。データを保存しますか？"));
-    EXPECT_EQ(cell(100, 13), "100"); // 200 less the full 100
-    EXPECT_EQ(cell(1, 13), "30");    // 101: down to the minimum purchase
-    EXPECT_EQ(cell(1, 12), "91");    // outside the window
-    EXPECT_TRUE(f.edited());
+    // キャンセル: the readings as before 計　算, nothing written.
+    EXPECT_EQ(cell(100, 13), "200");
+    EXPECT_FALSE(f.edited());
     EXPECT_FALSE(dir.exists("000001_Ag.dat"));
     EXPECT_FALSE(dir.exists("000001_Ag_G.dat"));
 
     prompter.shown.clear();
-    f.Command10_Click(); // a second run on the reduced readings, saved
-    EXPECT_EQ(cell(100, 13), "30");
+    f.Command10_Click();             // saved
+    EXPECT_EQ(cell(100, 13), "100"); // 200 less the full 100
+    EXPECT_EQ(cell(1, 13), "30");    // 101: down to the minimum purchase
+    EXPECT_EQ(cell(1, 12), "91");    // outside the window
     EXPECT_FALSE(f.edited());
     EXPECT_TRUE(dir.exists("000001_Ag.dat"));
     EXPECT_TRUE(dir.exists("000001_Ag_G.dat"));
     auto s = std::make_unique<AppState>();
     ASSERT_TRUE(loadYearBook(*s, state->SiteDataPath));
-    EXPECT_EQ(s->HourData[9][100], 30);
+    EXPECT_EQ(s->HourData[9][100], 100);
 
     // A day class changed after the run survives the generation view and the next run.
     f.MSFlexGrid1_Click(35, kWeekdayCol);
@@ -643,8 +666,16 @@ TEST_F(BookTest, GeneratorRunSavedOnOkAndKeptOnCancel) {
     f.Command13_Click();
     f.Ag_Kw_Click();
     EXPECT_EQ(cell(35, kWeekdayCol), "休日");
-    // The totals are those saved: the first run was not saved, so only the second one counts.
-    EXPECT_EQ(cell(100, 13), "70");
+    // The totals are those saved: the cancelled run left nothing.
+    EXPECT_EQ(cell(100, 13), "100");
+
+    // 元に戻す takes a saved run back, its totals in the results file too once saved.
+    f.Denriyoku_Crt_Click();
+    f.undo();
+    EXPECT_EQ(cell(100, 13), "200");
+    ASSERT_TRUE(f.saveBook());
+    ASSERT_TRUE(Data_Lada_AG(*s, state->agResultsPath(), true));
+    EXPECT_EQ(s->GenData[9][100], 0);
 }
 
 TEST_F(BookTest, GeneratorSettingsAreLoadedWhenTheBookOpens) {
