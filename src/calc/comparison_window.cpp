@@ -27,7 +27,7 @@ namespace {
 using ui::qs;
 
 // Column widths in pixels: 順位 .. 備考.
-constexpr int kColumnWidths[kRankColumnCount] = {40, 72, 116, 40, 252, 104, 100, 108, 108, 112, 100, 104};
+constexpr int kColumnWidths[kRankColumnCount] = {40, 72, 116, 40, 252, 104, 100, 108, 108, 112, 64, 100, 104};
 
 } // namespace
 
@@ -243,10 +243,17 @@ void ComparisonWindow::refresh() {
         if (!(form_.choice() == before))
             showTable();
     }
+    if (std::optional<Message> refusal = pricingRefusal(context_.state)) {
+        form_.refuse(refusal->text);
+        showTable();
+        return;
+    }
     const calc::TotalForm* total = context_.total;
     const ComparisonInput input =
         total ? comparisonInput(*total, context_.state) : comparisonInput(context_.state);
-    const int utility = total ? total->currentTab() + 1 : static_cast<int>(context_.state.UtilityNo);
+    // Always the site's own utility: the tab shown on the results window is only browsing.
+    const int utility = static_cast<int>(context_.state.UtilityNo);
+    form_.setNote(factsNote(context_.state));
     if (form_.refresh(input, utility >= 1 && utility <= 9 ? utility : 0,
                       total ? &total->userMenus() : nullptr))
         showTable();

@@ -138,8 +138,10 @@ TotalWindow::TotalWindow(ui::GuiContext& context, QWidget* parent)
         reloadUserMenus();
         context_.total = form_.get();
         refreshCharts(context_.tenDay == nullptr);
+        // The 集計表 tab opens on the year's monthly usage rather than an empty grid.
+        form_->Command7_Click();
     }
-    resize(1120, 780);
+    resize(1120, 700);
 }
 
 void TotalWindow::refreshFromTotals(bool hourlyBook) {
@@ -214,7 +216,7 @@ QWidget* TotalWindow::buildTabs() {
 
         auto* lists = new QGridLayout;
         lists->setHorizontalSpacing(6);
-        lists->setVerticalSpacing(4);
+        lists->setVerticalSpacing(2);
         for (tariffs::Category category : {tariffs::Category::Office, tariffs::Category::Factory}) {
             const int column = category == tariffs::Category::Office ? 0 : 3;
             auto* heading = new QLabel(qs(tariffs::categoryName(category)), page);
@@ -340,7 +342,7 @@ QWidget* TotalWindow::buildRatePanel() {
     big.setPointSizeF(big.pointSizeF() * 1.15);
     big.setBold(true);
     caption->setFont(big);
-    caption->setMinimumHeight(24);
+    caption->setMinimumHeight(20);
     grid->addWidget(caption, 0, 0, 1, 4);
 
     // Column headings: the kind of line, its kWh, its rate and its charge.
@@ -401,7 +403,7 @@ QWidget* TotalWindow::buildRatePanel() {
         if (isPanelCell(labelNames_[i])) {
             label->setFrameShape(QFrame::Panel);
             label->setFrameShadow(QFrame::Sunken);
-            label->setMinimumHeight(22);
+            label->setMinimumHeight(20);
         }
     }
     grid->setColumnMinimumWidth(0, 290);
@@ -504,7 +506,7 @@ QWidget* TotalWindow::buildButtons() {
     QPushButton* quit = addButton("Command9", QStringLiteral("終　了"), bar);
     QPushButton* compare = addButton("CommandCompare", QStringLiteral("全メニュー比較"), bar);
     for (QPushButton* b : {excel, recalc, print, pdf, quit, compare})
-        b->setMinimumSize(120, 34);
+        b->setMinimumSize(120, 30);
     layout->addWidget(excel);
     layout->addWidget(compare);
     connect(compare, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "Comparison"); });
@@ -663,11 +665,19 @@ ui::PageOutput TotalWindow::pageOutput() {
     return {this, context_.prompter, printerFactory_, pdfFile_, kPrintDone, suggested};
 }
 
+void TotalWindow::recalculateIfStale() {
+    // A rate typed but not yet priced would be shown beside the charge of the old rate.
+    if (form_->ratesStale())
+        form_->Command10_Click();
+}
+
 void TotalWindow::Command1_Click() {
+    recalculateIfStale();
     ui::printPage(pageOutput(), [this](QPrinter& printer) { return paintPage(printer); });
 }
 
 void TotalWindow::savePdf() {
+    recalculateIfStale();
     // The site report of this calculation (物件レポート), not a picture of the window.
     ui::PageOutput output = pageOutput();
     output.suggestedPdf = QString::fromStdString(context_.state.AppDir + "物件レポート_" +
@@ -707,6 +717,7 @@ void TotalWindow::Command8_Click() {
 }
 
 void TotalWindow::Command2_Click() {
+    recalculateIfStale();
     form_->Command2_Click();
     openExcel();
 }
@@ -715,6 +726,8 @@ namespace {
 const ui::WindowRegistrar registrar("Total", [](ui::GuiContext& context) -> QWidget* {
     auto* window = new TotalWindow(context);
     if (!window->loaded()) {
+        if (const std::optional<Message>& refusal = window->refusal())
+            context.prompter.show(*refusal);
         delete window;
         return nullptr;
     }

@@ -41,6 +41,8 @@ public:
     ~TotalWindow() override;
 
     bool loaded() const { return loaded_; }
+    // Why the form refused to load a site it cannot price (shown by whoever opens the window).
+    const std::optional<Message>& refusal() const { return form_->loadRefusal(); }
     TotalForm& form() { return *form_; }
 
     // Closes the window on behalf of the program (the year book's "終　了", program end): the
@@ -96,6 +98,7 @@ private:
     void Command19_Click();
     void openExcel();
     void savePdf();
+    void recalculateIfStale();
     bool paintPage(QPrinter& printer);
     ui::PageOutput pageOutput();
 

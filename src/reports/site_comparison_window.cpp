@@ -21,8 +21,8 @@ namespace {
 
 using ui::qs;
 
-// The last column (備考) takes the rest of the width.
-constexpr int kWidths[kSiteColumnCount] = {36, 170, 76, 104, 230, 110, 110, 230, 96, 100};
+// The last column (税) takes the rest of the width.
+constexpr int kWidths[kSiteColumnCount] = {36, 170, 76, 104, 210, 110, 110, 210, 96, 250, 70};
 
 } // namespace
 
@@ -56,10 +56,11 @@ SiteComparisonWindow::SiteComparisonWindow(ui::GuiContext& context, QWidget* par
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(
-        new QLabel(
-            QStringLiteral("各物件の電力会社の一年分のメニュー（自由メニューを含む）で比較しています。"
-                           "行をダブルクリックすると、その物件の料金計算結果を最安メニューで開きます。"),
-            this),
+        new QLabel(QStringLiteral(
+                       "各物件が契約できるメニュー（電力会社・区分・電圧が合うもの、自由メニューを含む）を"
+                       "税込の金額で比較しています。"
+                       "行をダブルクリックすると、その物件の料金計算結果を最安メニューで開きます。"),
+                   this),
         1);
     auto* excel = new QPushButton(QStringLiteral("Excel出力"), this);
     excel->setObjectName(QStringLiteral("SiteComparisonExcel"));

@@ -96,16 +96,19 @@ private slots:
         auto* table = child<QTableView>(*w, "ComparisonTable");
         QAbstractItemModel* m = table->model();
         QCOMPARE(m->rowCount(), 18);
-        QCOMPARE(m->columnCount(), 12);
-        const char* const headings[] = {"順位",     "電力会社",   "区分",       "電圧",
-                                        "メニュー", "計算電力量", "基本料金",   "電力量料金",
-                                        "年間合計", "消費税込み", "最安との差", "備考"};
-        for (int c = 0; c < 12; ++c)
+        QCOMPARE(m->columnCount(), 13);
+        const char* const headings[] = {"順位",       "電力会社",   "区分",       "電圧",     "メニュー",
+                                        "計算電力量", "基本料金",   "電力量料金", "年間合計", "消費税込み",
+                                        "税",         "最安との差", "備考"};
+        for (int c = 0; c < 13; ++c)
             QCOMPARE(m->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(headings[c]));
         QCOMPARE(cell(*w, 0, calc::RankColumn::Rank), QStringLiteral("1"));
         QCOMPARE(cell(*w, 0, calc::RankColumn::Utility), QStringLiteral("東京電力"));
         QCOMPARE(cell(*w, 0, calc::RankColumn::Difference), QStringLiteral("0 円"));
         QVERIFY(cell(*w, 0, calc::RankColumn::WithTax).endsWith(QStringLiteral(" 円")));
+        QCOMPARE(cell(*w, 0, calc::RankColumn::Tax), QStringLiteral("5%"));
+        // Without the site's 受電・区分 every menu of its utility is compared, and the window says so.
+        QVERIFY(child<QLabel>(*w, "ComparisonYear")->text().contains(QStringLiteral("受電・区分が未設定")));
         QVERIFY(cell(*w, 17, calc::RankColumn::Difference).contains(QLatin1Char(',')));
         // Amounts right-aligned, the full menu caption as the hint.
         QCOMPARE(m->index(0, 8).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
@@ -231,12 +234,12 @@ private slots:
         calc::TotalWindow* total = f.total();
         calc::ComparisonWindow* w = f.comparison();
         QCOMPARE(w->form().utility(), 1);
-        // Another tab on the results window: the table follows when it is looked at again.
+        // Another tab on the results window is only browsing: the table keeps the site's utility.
         child<QTabWidget>(*total, "SSTab1")->setCurrentIndex(8);
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(w, &activate);
         QCOMPARE(child<QLabel>(*w, "ComparisonHeading")->text(),
-                 QStringLiteral("北海道電力の全メニュー（18 件）"));
+                 QStringLiteral("東京電力の全メニュー（18 件）"));
 
         // A new calculation while the results window keeps its year: the table prices the year
         // the results window shows, as a choice in its lists would.
@@ -256,6 +259,27 @@ private slots:
         QCOMPARE(f.prompter.shown.size(), std::size_t{1});
         QCOMPARE(q(f.prompter.shown.back().text), QStringLiteral("先に「電気代計算」を行ってください。"));
         QCOMPARE(q(f.prompter.shown.back().title), QStringLiteral("選択エラー"));
+    }
+
+    // A site whose 受電・区分 are set opens on its category and voltage row; an impossible figure
+    // leaves the table empty with the reason.
+    void opensOnTheSitesFactsAndRefusesImpossibleFigures() {
+        Fixture f;
+        QVERIFY(f.ready);
+        f.state.SiteTable[1][6] = "高圧";
+        f.state.SiteTable[1][7] = "工場";
+        f.total();
+        calc::ComparisonWindow* w = f.comparison();
+        QCOMPARE(w->form().category(), 2);
+        QCOMPARE(w->form().voltage(), 2); // 東京電力, 900 kW: ②
+        QVERIFY(child<QLabel>(*w, "ComparisonHeading")
+                    ->text()
+                    .startsWith(QStringLiteral("東京電力　工場　②のメニュー")));
+        QVERIFY(!child<QLabel>(*w, "ComparisonYear")->text().contains(QStringLiteral("未設定")));
+        f.state.SiteTable[1][4] = "250";
+        w->refresh();
+        QCOMPARE(w->form().rowCount(), 0);
+        QVERIFY(child<QLabel>(*w, "ComparisonHeading")->text().startsWith(QStringLiteral("年間力率「250」")));
     }
 
     void writesTheSpreadsheet() {

@@ -47,6 +47,15 @@ private slots:
         auto* table = w->findChild<QTableWidget*>(QStringLiteral("SiteComparisonTable"));
         QTRY_COMPARE(table->rowCount(), 3);
         QVERIFY(prompter.shown.empty());
+        // With the demo's facts each office ranks only the menus it can sign: 高圧 under 500 kW, ③.
+        for (int row : {0, 2}) {
+            const calc::RankedMenu* best = w->sites()[static_cast<std::size_t>(row)].best();
+            QVERIFY(best);
+            QCOMPARE(best->category, tariffs::Category::Office);
+            QCOMPARE(best->voltageRow, 3);
+        }
+        if (const QByteArray shot = qgetenv("WATTORIO_SHOT"); !shot.isEmpty())
+            w->grab().save(QString::fromLocal8Bit(shot));
 
         // The office (year book), then the ten-day site: each opens on its own figures and best menu.
         for (int row : {0, 2}) {

@@ -177,6 +177,13 @@ private slots:
         QCOMPARE(model->index(4, 0).data().toString(), QString());
         QCOMPARE(grid->columnWidth(1), 1400 / 15);
         expectWindowShowsForm(w);
+        // It fits a 1366 x 768 screen with its frame, and 集計表 opens on the year's monthly usage.
+        screenshot(w, "total.png");
+        QVERIFY2(w.minimumSizeHint().width() <= 1340 && w.minimumSizeHint().height() <= 700,
+                 qPrintable(QStringLiteral("%1 x %2")
+                                .arg(w.minimumSizeHint().width())
+                                .arg(w.minimumSizeHint().height())));
+        QCOMPARE(label(w, "Label22"), QStringLiteral("月別電気使用量"));
     }
 
     void choosingAMenuShowsItsRatesAndCharges() {
@@ -239,9 +246,10 @@ private slots:
         choose(w, 42, 1);
         auto* tabs = child<QTabWidget>(w, "SSTab1");
         tabs->setCurrentIndex(1);
-        QCOMPARE(label(w, "Label45"), QStringLiteral("中部電力"));
+        QCOMPARE(label(w, "Label45"), QStringLiteral("東京電力"));
         choose(w, 1, 2);
         QCOMPARE(label(w, "Label21"), QStringLiteral("事務所　第１種20kV・30kVﾌﾟﾗﾝＣ"));
+        QCOMPARE(label(w, "Label45"), QStringLiteral("中部電力"));
 
         f.prompter.answers.push_back(Answer::Cancel);
         choose(w, 3, 3);
@@ -282,7 +290,8 @@ private slots:
         QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(8).center());
         QCOMPARE(tabs->currentIndex(), 8);
         QCOMPARE(w.form().currentTab(), 8);
-        QCOMPARE(label(w, "Label45"), QStringLiteral("北海道電力"));
+        // The label names the utility of the menu being priced, not the tab browsed.
+        QCOMPARE(label(w, "Label45"), QStringLiteral("東京電力"));
         QCOMPARE(label(w, "Label20"), total);
         QCOMPARE(label(w, "Label33"), QStringLiteral("東京電力の集計"));
         QCOMPARE(child<QComboBox>(w, "Combo42")->currentIndex(), 0);
@@ -467,8 +476,8 @@ private slots:
         f.prompter.answers = {Answer::Cancel};
         click(w, "Command1");
         QCOMPARE(f.prompter.shown.size(), std::size_t(1));
-        QCOMPARE(f.prompter.shown[0], (Message{"使えるプリンターがありません。\nPDFファイルに保存しますか？", "印刷",
-                                               Icon::Question, Buttons::OkCancel}));
+        QCOMPARE(f.prompter.shown[0], (Message{"使えるプリンターがありません。\nPDFファイルに保存しますか？",
+                                               "印刷", Icon::Question, Buttons::OkCancel}));
 
         // A printer that prints: one A4 page with the window image, then the completion message.
         const QString file = QString::fromStdString(dir.file("total.pdf"));
@@ -489,10 +498,20 @@ private slots:
         // "PDFに保存": the site report in the chosen file (".pdf" added), with the file's path told.
         w.setPdfFileChooser([&](const QString&) { return QString::fromStdString(dir.file("結果")); });
         click(w, "CommandPdf");
-        QCOMPARE(f.prompter.shown.back(), notice("PDFファイルに保存しました。\n" + dir.file("結果.pdf"), "確認メッセージ"));
+        QCOMPARE(f.prompter.shown.back(),
+                 notice("PDFファイルに保存しました。\n" + dir.file("結果.pdf"), "確認メッセージ"));
         const std::string saved = test::readAll(dir.file("結果.pdf"));
         QVERIFY(saved.size() > 10000);
         QVERIFY(saved.rfind("%PDF", 0) == 0);
+
+        // A rate typed but not recalculated is priced before the page is made, and the caption says so.
+        auto* text5 = child<QLineEdit>(w, "Text5");
+        text5->selectAll();
+        QTest::keyClicks(text5, QStringLiteral("1000"));
+        QCOMPARE(label(w, "Label19"), QStringLiteral("1,670,760 円"));
+        click(w, "CommandPdf");
+        QCOMPARE(label(w, "Label19"), QStringLiteral("1,020,000 円"));
+        QVERIFY(label(w, "Label21").endsWith(QStringLiteral("（単価変更）")));
     }
 
     void hugeReadingsShowWhatThePatternsAllow() {
