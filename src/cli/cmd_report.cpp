@@ -50,7 +50,12 @@ bool within(const fs::path& inner, const fs::path& folder) {
 int checkReportTarget(CliContext& ctx, const std::string& out, bool overwrite) {
     std::error_code ec;
     const fs::path target = fs::absolute(out, ec);
-    if (ec || target.filename().empty()) {
+    if (ec) {
+        ctx.err << "現在のフォルダーを開けません（" << ec.message()
+                << "）。--out を絶対パスで指定してください: " << escapedForMessage(out) << "\n";
+        return 1;
+    }
+    if (target.filename().empty()) {
         ctx.err << "--out に書き込むファイルの名前を指定してください: " << escapedForMessage(out) << "\n";
         return 1;
     }
