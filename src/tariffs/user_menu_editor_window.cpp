@@ -136,6 +136,7 @@ UserMenuEditorWindow::UserMenuEditorWindow(ui::GuiContext& context, QWidget* par
     connect(save, &QPushButton::clicked, this, &UserMenuEditorWindow::save);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
     connect(grid_, &QTableWidget::cellChanged, this, &UserMenuEditorWindow::cellChanged);
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this] { updateStatus(); });
 
     loadMessage_ = editor_.load(context_.state.AppDir, static_cast<int>(context_.state.UtilityNo));
     for (QPushButton* b : {add, copy, remove, save})
@@ -188,6 +189,11 @@ void UserMenuEditorWindow::updateStatus() {
                          .arg(editor_.rowCount())
                          .arg(unusable)
                          .arg(editor_.changed() ? QStringLiteral("　変更あり（未保存）") : QString()));
+    // The reason of the row being edited is read here whole, wherever the grid is scrolled.
+    const int row = grid_->currentRow();
+    if (row >= 0 && row < editor_.rowCount() && !editor_.rowProblem(row).empty())
+        status_->setText(status_->text() + QStringLiteral("　%1行目: ").arg(UserMenuEditor::lineOf(row)) +
+                         qs(editor_.rowProblem(row)));
     grid_->resizeColumnToContents(kStatusColumn);
 }
 

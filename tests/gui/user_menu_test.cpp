@@ -106,6 +106,8 @@ private slots:
         QCOMPARE(grid->currentRow(), 2);
         QCOMPARE(grid->currentColumn(), 0);
         QCOMPARE(grid->item(2, tariffs::kColVoltage)->text(), QStringLiteral("②"));
+        const QString reason = grid->item(2, tariffs::kUserMenuColumns)->text();
+        QVERIFY(w.findChild<QLabel*>(QStringLiteral("UserMenuStatus"))->text().endsWith(reason));
         grid->item(2, tariffs::kColName)->setText(QStringLiteral("追加した行"));
         screenshot(w, "user_menu_editor.png");
         f.prompter.answers.push_back(Answer::Ok);
