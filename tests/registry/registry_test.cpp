@@ -78,7 +78,7 @@ TEST_F(RegistryTest, FirstStartIsQuietAndEmpty) {
     EXPECT_EQ(state.AppDir.back(), '/');
     EXPECT_EQ(form.multiplier, "1");
     EXPECT_EQ(form.contract, "0");
-    EXPECT_EQ(form.powerFactor, "00");
+    EXPECT_EQ(form.powerFactor, ""); // 年間力率 starts empty
     EXPECT_EQ(form.title(), "  ワットリオ" + std::string(55, ' ') + state.VersionText);
     EXPECT_EQ(MenuForm::versionLabel(), " Ver  1.02");
 }
@@ -135,7 +135,7 @@ TEST_F(RegistryTest, FirstAddWritesNineLinesAndResetsFields) {
     EXPECT_EQ(form.name, "");
     EXPECT_EQ(form.multiplier, "1");
     EXPECT_EQ(form.contract, "0");
-    EXPECT_EQ(form.powerFactor, "00");
+    EXPECT_EQ(form.powerFactor, "");
     EXPECT_EQ(form.utilityIndex(), -1);
     EXPECT_EQ(state.UtilityNo, 0);
 }
