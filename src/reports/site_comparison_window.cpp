@@ -21,8 +21,8 @@ namespace {
 
 using ui::qs;
 
-// The last column (税) takes the rest of the width.
-constexpr int kWidths[kSiteColumnCount] = {36, 170, 76, 104, 210, 110, 110, 210, 96, 250, 70};
+// The last column shown (備考) takes the rest of the width.
+constexpr int kWidths[kSiteColumnCount] = {36, 160, 76, 104, 200, 110, 110, 200, 96, 140, 70};
 
 } // namespace
 
@@ -51,6 +51,8 @@ SiteComparisonWindow::SiteComparisonWindow(ui::GuiContext& context, QWidget* par
         table_->horizontalHeader()->resizeSection(c, kWidths[c]);
     }
     table_->setHorizontalHeaderLabels(titles);
+    // 税 is shown beside 税込, whose basis it gives (the sheet keeps it last, after 備考).
+    table_->horizontalHeader()->moveSection(10, 7);
     table_->horizontalHeader()->setStretchLastSection(true);
     root->addWidget(table_, 1);
 
