@@ -195,6 +195,8 @@ private slots:
         type("Text3", qs("2"));
         type("Text4", qs("2"));
         useFile(dir->file("april.csv"));
+        // Under the settings: the line they read first and the value taken from it.
+        QCOMPARE(child<QLabel>("FirstLinePreview")->text(), qs("この設定で最初に読む行: 2 行目 x,100 → 100"));
         window->Command1_Click();
 
         QCOMPARE(prompter->shown.size(), std::size_t{1});
