@@ -16,7 +16,7 @@ namespace {
 
 // A stored field longer than this is not a site's text but damage (a stray binary or a run-on line).
 constexpr std::size_t kMaxFieldBytes = 1000;
-constexpr std::array<const char*, 6> kSiteFileSuffixes = {"_Y.dat",   "_W.dat",        "_Ag.dat",
+constexpr std::array<const char*, 6> kSiteFileSuffixes = {"_Y.dat",    "_W.dat",        "_Ag.dat",
                                                           "_Ag_G.dat", "_Interval.csv", "_Invoice.csv"};
 
 bool validUtf8(std::string_view s) {
