@@ -38,7 +38,7 @@ const calc::RankedMenu* panelRow(const std::vector<calc::RankedMenu>& rows, cons
         const bool same = form.currentMenu()
                               ? row.source == calc::MenuSource::Catalog && row.menu == form.currentMenu()
                               : form.currentUserMenu() && row.user && *row.user == *form.currentUserMenu();
-        if (same && row.total == form.total())
+        if (same && std::round(row.total) == std::round(form.total()))
             return &row;
     }
     return nullptr;

@@ -121,11 +121,11 @@ TEST_F(ReportCli, EveryReportOfAYearBookRoundTrips) {
     EXPECT_EQ(std::get<std::string>(year.find(1, 1)->value), "月");
     EXPECT_EQ(std::get<std::string>(year.find(1, 27)->value), "23時");
     EXPECT_EQ(std::get<std::string>(year.find(2, 1)->value), "1月");
-    EXPECT_EQ(std::get<std::string>(year.find(366, 2)->value), "31");
+    EXPECT_EQ(std::get<double>(year.find(366, 2)->value), 31.0);
     EXPECT_EQ(std::get<std::string>(year.find(4, 3)->value), "休日");
     EXPECT_EQ(std::get<std::string>(year.find(2, 3)->value), "平"); // " 平" trimmed
-    EXPECT_EQ(std::get<std::string>(year.find(2, 7)->value), numberText(s.HourData[3][1]));
-    EXPECT_EQ(std::get<std::string>(year.find(366, 27)->value), numberText(s.HourData[23][365]));
+    EXPECT_EQ(std::get<double>(year.find(2, 7)->value), s.HourData[3][1]);
+    EXPECT_EQ(std::get<double>(year.find(366, 27)->value), s.HourData[23][365]);
     // The charge summary has the fifth rate line of this menu before its total.
     EXPECT_EQ(std::get<std::string>(read[3].sheets.at(0).find(9, 1)->value), "合　計");
 }
@@ -148,8 +148,8 @@ TEST_F(ReportCli, TenDayBookAndItsTotals) {
     EXPECT_EQ(std::get<std::string>(grid.find(1, 3)->value), "日数");
     EXPECT_EQ(std::get<std::string>(grid.find(2, 1)->value), "１月");
     EXPECT_EQ(std::get<std::string>(grid.find(2, 2)->value), "1日から10日");
-    EXPECT_EQ(std::get<std::string>(grid.find(2, 17)->value), "100"); // hour 13 in column 17
-    EXPECT_EQ(std::get<std::string>(grid.find(49, 14)->value), "70");
+    EXPECT_EQ(std::get<double>(grid.find(2, 17)->value), 100.0); // hour 13 in column 17
+    EXPECT_EQ(std::get<double>(grid.find(49, 14)->value), 70.0);
     EXPECT_EQ(grid.find(1, 28), nullptr);
 
     tenday::Yer_Total(s);
