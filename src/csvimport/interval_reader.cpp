@@ -562,6 +562,9 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
     columns.resize(std::max(columns.size(), commonFields));
     const auto candidate = [&](int column) {
         const auto k = static_cast<std::size_t>(column);
+        // A heading may be wider than the rows, and rows wider than the headings.
+        columns.resize(std::max(columns.size(), k + 1));
+        columnHeading.resize(std::max(columnHeading.size(), k + 1));
         ColumnCandidate c{column + 1, columnHeading[k], unitOfHeading(columnHeading[k]), columns[k].first};
         return c;
     };
@@ -677,6 +680,10 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
     out.unitFromHeading = !options.unit && headingUnit.has_value();
     out.unit = options.unit ? *options.unit : headingUnit.value_or(EnergyUnit::KWh);
     out.unitOpen = !options.unit && !headingUnit && unitElsewhere;
+    if (out.unitOpen && !out.columnOpen) { // the question shows the column read
+        out.candidates = {candidate(out.valueColumn - 1)};
+        out.candidates.front().heading = out.valueHeading;
+    }
 
     const double divisor = out.unit == EnergyUnit::Wh ? 1000.0 : 1.0;
     auto addValue = [&](std::int32_t date, int start, NumberKind kind, double v, std::string_view field,
