@@ -5,7 +5,10 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSpacerItem>
+
+#include <algorithm>
 
 namespace wattorio::ui {
 
@@ -41,7 +44,10 @@ Answer MessageBoxPrompter::show(const Message& message) {
     // wide enough for the whole title beside the title bar's buttons.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
         const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
-        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) * 6 / 5 + 140;
+        int titleWidth = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) * 6 / 5 + 140;
+        // A title with a long path does not push the box off the screen.
+        if (const QScreen* screen = box.screen())
+            titleWidth = std::min(titleWidth, screen->availableGeometry().width() * 4 / 5);
         grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
