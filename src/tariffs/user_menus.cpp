@@ -320,6 +320,25 @@ UserMenuFile parseUserMenuFile(std::string_view bytes) {
     if (bytes.substr(0, kBom.size()) == kBom) {
         file.utf8 = true;
         bytes.remove_prefix(kBom.size());
+    } else {
+        // Saved as UTF-8 without a mark (some spreadsheets do): a file that is UTF-8 throughout
+        // with some non-ASCII text is UTF-8, since Shift_JIS kanji are never valid UTF-8.
+        bool nonAscii = false;
+        bool valid = true;
+        for (std::size_t i = 0; i < bytes.size() && valid;) {
+            const auto c = static_cast<unsigned char>(bytes[i]);
+            const std::size_t n = c < 0x80         ? 1
+                                  : (c >> 5) == 6  ? 2
+                                  : (c >> 4) == 14 ? 3
+                                  : (c >> 3) == 30 ? 4
+                                                   : 0;
+            valid = n != 0 && i + n <= bytes.size();
+            for (std::size_t k = 1; valid && k < n; ++k)
+                valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+            nonAscii = nonAscii || n > 1;
+            i += n;
+        }
+        file.utf8 = valid && nonAscii;
     }
     int number = 0;
     std::vector<std::string> split;

@@ -97,7 +97,7 @@ struct UserMenuLine {
 
 struct UserMenuFile {
     bool exists = false;
-    bool utf8 = false;        // UTF-8 with a byte-order mark; otherwise Shift_JIS
+    bool utf8 = false; // UTF-8 (with a byte-order mark, or valid UTF-8 throughout); otherwise Shift_JIS
     std::string headingBytes; // the first line as in the file
     std::vector<UserMenuLine> lines;
     std::vector<UserMenu> menus; // the readable lines, in file order

@@ -208,6 +208,11 @@ TEST(UserMenuEditor, WritesInTheFilesOwnEncodingAndOnlyShowsOthers) {
         EXPECT_FALSE(e.setField(e.copyRow(0), kColName, "新しい行"));
         EXPECT_EQ(e.save(none).text, "保存しました。");
         EXPECT_EQ(dir.read("User_Menus.csv"), c.expected);
+        // And the pricing reads what was written.
+        const UserMenuSet read = loadUserMenus(dir.path());
+        EXPECT_TRUE(read.problems.empty());
+        ASSERT_EQ(read.menus.size(), 2u);
+        EXPECT_EQ(read.menus[1].name, "新しい行");
     }
 }
 
