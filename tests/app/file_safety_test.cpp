@@ -257,4 +257,12 @@ TEST(FileSafetyTest, AReplacedFileKeepsItsPermissions) {
         EXPECT_EQ(st.st_mode & 0777, mode);
         fs::remove(*copy);
     }
+    // The group stays where the user may give it (the superuser may give any).
+    if (geteuid() == 0) {
+        ASSERT_EQ(::chown(dir.file("000001_Y.dat").c_str(), static_cast<uid_t>(-1), 1), 0);
+        ASSERT_TRUE(saveFileAtomically(dir.file("000001_Y.dat"), "newer").ok());
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.file("000001_Y.dat").c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, 1u);
+    }
 }
