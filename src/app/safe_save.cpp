@@ -9,9 +9,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -194,13 +194,15 @@ Result<std::string> readFileBytes(const std::string& path, const ReadOptions& op
     if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > options.maxBytes)
         return Error{tooLarge};
     const auto sizeText = [](std::size_t n) {
-        return n >= 1024 * 1024 ? std::to_string(n / (1024 * 1024)) + " MB" : std::to_string(n / 1024) + " KB";
+        return n >= 1024 * 1024 ? std::to_string(n / (1024 * 1024)) + " MB"
+                                : std::to_string(n / 1024) + " KB";
     };
     ReadBudget* const budget = options.budget;
-    const std::size_t budgetLeft = budget && budget->used < budget->maxBytes ? budget->maxBytes - budget->used : 0;
-    const std::string setTooLarge =
-        budget ? "読み込むファイルの合計が大きすぎます（全部で " + sizeText(budget->maxBytes) + " まで）: " + shown
-               : std::string();
+    const std::size_t budgetLeft =
+        budget && budget->used < budget->maxBytes ? budget->maxBytes - budget->used : 0;
+    const std::string setTooLarge = budget ? "読み込むファイルの合計が大きすぎます（全部で " +
+                                                 sizeText(budget->maxBytes) + " まで）: " + shown
+                                           : std::string();
     if (budget && static_cast<std::uintmax_t>(st.st_size) > budgetLeft)
         return Error{setTooLarge};
     std::string bytes;
