@@ -147,7 +147,10 @@ bool HelpKey::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_F1 && !QApplication::activeModalWidget()) {
-        showHelp(context_, helpSectionFor(static_cast<QWidget*>(watched)));
+        // In the help window itself F1 leaves the page being read where it is.
+        auto* widget = static_cast<QWidget*>(watched);
+        if (!qobject_cast<HelpWindow*>(widget->window()))
+            showHelp(context_, helpSectionFor(widget));
         return true;
     }
     if (key->matches(QKeySequence::SelectAll)) {
