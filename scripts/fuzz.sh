@@ -13,7 +13,7 @@ build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWATTORIO_GUI=OFF \
     -DWATTORIO_TESTS=OFF -DWATTORIO_BENCH=OFF -DWATTORIO_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-targets=(listread yearbook tenday generator registry transfer csv meterfile interval)
+targets=(listread yearbook tenday generator registry transfer csv meterfile interval tariff)
 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
 
 for t in "${targets[@]}"; do

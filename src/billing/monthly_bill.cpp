@@ -319,6 +319,8 @@ Result<BillResult> priceMonths(const BillRequest& request) {
         if (bill.intervals == 0) {
             bill.noData = true;
             bill.missingIntervals = expected;
+            for (const std::string& name : tariff.bandNames)
+                bill.kwhByBand.emplace_back(name, 0);
             bill.notes.push_back("データがないため請求額を計算しません");
             result.months.push_back(std::move(bill));
             continue;
