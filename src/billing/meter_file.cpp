@@ -55,17 +55,29 @@ bool digits(std::string_view s, std::size_t from, std::size_t count, int& value)
     return true;
 }
 
-// "YYYY-MM-DD HH:MM" exactly.
-bool parseStart(std::string_view s, MeterInterval& interval) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0;
-    if (s.size() != 16 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' || !digits(s, 0, 4, y) ||
-        !digits(s, 5, 2, mo) || !digits(s, 8, 2, d) || !digits(s, 11, 2, h) || !digits(s, 14, 2, mi))
+// "YYYY-MM-DD HH:MM" exactly. The lines of one day share their date, so the date of the line
+// before (`lastDate`, its text and day number) is taken again without reading it.
+struct LastDate {
+    std::string_view text;
+    std::int32_t day = 0;
+};
+
+bool parseStart(std::string_view s, MeterInterval& interval, LastDate& last) {
+    int h = 0, mi = 0;
+    if (s.size() != 16 || s[10] != ' ' || s[13] != ':' || !digits(s, 11, 2, h) || !digits(s, 14, 2, mi) ||
+        h > 23 || mi > 59)
         return false;
-    if (y < kFirstYear || y > kLastYear || mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo) || h > 23 ||
-        mi > 59)
-        return false;
-    interval.date = dayNumber(y, mo, d);
     interval.start = static_cast<std::int16_t>(h * 60 + mi);
+    const std::string_view date = s.substr(0, 10);
+    if (date != last.text) {
+        int y = 0, mo = 0, d = 0;
+        if (s[4] != '-' || s[7] != '-' || !digits(s, 0, 4, y) || !digits(s, 5, 2, mo) || !digits(s, 8, 2, d))
+            return false;
+        if (y < kFirstYear || y > kLastYear || mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo))
+            return false;
+        last = {date, dayNumber(y, mo, d)};
+    }
+    interval.date = last.day;
     return true;
 }
 
@@ -131,6 +143,8 @@ Result<std::vector<MeterInterval>> parseMeterFile(std::string_view bytes) {
     if (bytes.size() > kMaxMeterFileBytes)
         return Error{"ファイルが大きすぎます"};
     std::vector<MeterInterval> intervals;
+    intervals.reserve(std::min(kMaxMeterIntervals, bytes.size() / 24));
+    LastDate lastDate;
     std::size_t pos = 0;
     std::size_t lineNo = 0;
     bool blankSeen = false;
@@ -163,7 +177,7 @@ Result<std::vector<MeterInterval>> parseMeterFile(std::string_view bytes) {
         if (c2 == std::string_view::npos || line.find(',', c2 + 1) != std::string_view::npos)
             return lineError(lineNo, "項目が 3 つではありません");
         MeterInterval i;
-        if (!parseStart(line.substr(0, c1), i))
+        if (!parseStart(line.substr(0, c1), i, lastDate))
             return lineError(lineNo, "日時が正しくありません");
         int minutes = 0;
         const std::string_view minutesText = line.substr(c1 + 1, c2 - c1 - 1);

@@ -1,6 +1,8 @@
 #include "billing/tariff_ranking.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace wattorio::billing {
 
@@ -51,6 +53,22 @@ TariffRanking rankTariffs(const RankingSite& site, const std::vector<TariffFolde
     for (std::size_t k = 0; k < ranking.tariffs.size(); ++k)
         ranking.tariffs[k].rank = static_cast<int>(k) + 1;
     return ranking;
+}
+
+void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& job) {
+    const std::size_t threads =
+        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), count, 16});
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k = next++; k < count; k = next++)
+            job(k);
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers)
+        t.join();
 }
 
 std::optional<YearMonth> defaultFirstMonth(std::span<const MeterInterval> intervals, int months) {

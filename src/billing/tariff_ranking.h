@@ -8,6 +8,7 @@
 #include "billing/tariff_file.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,6 +58,10 @@ struct TariffRanking {
 TariffRanking rankTariffs(const RankingSite& site, const std::vector<TariffFolderEntry>& entries,
                           const NationalTables& tables, const yearbook::HolidayList* holidays, YearMonth from,
                           int months = 12);
+
+// Runs job(0) .. job(count − 1), each once and in any order, on as many threads as the machine
+// has cores: ranking many sites is independent work on data shared read-only.
+void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& job);
 
 // The first month of the default span: the `months` months up to the last one with data.
 std::optional<YearMonth> defaultFirstMonth(std::span<const MeterInterval> intervals, int months = 12);

@@ -483,41 +483,59 @@ int compareSitesTariffFiles(CliContext& ctx, const Args& args) {
     if (!ref)
         return 1;
     const std::vector<TariffFolderEntry> entries = loadTariffFolder(tariffFolderPath(s.AppDir));
-    const bool json = args.has("json");
-    Json out = Json::array();
-    bool priced = false;
-    for (int row = 1; row < static_cast<int>(form.nextSiteRow()); ++row) {
-        if (!form.hasSite(static_cast<float>(row)))
-            continue;
-        const SiteRecord& record = s.SiteTable[static_cast<std::size_t>(row)];
+    // Each site is read and ranked on its own (in parallel), then listed in registry order.
+    struct SiteResult {
+        int row = 0;
+        bool hasData = false; // a meter file with intervals, or a damaged one
+        bool ranked = false;
+        TariffRanking ranking;
+    };
+    std::vector<SiteResult> results;
+    for (int row = 1; row < static_cast<int>(form.nextSiteRow()); ++row)
+        if (form.hasSite(static_cast<float>(row)))
+            results.push_back({row, false, false, {}});
+    forEachInParallel(results.size(), [&](std::size_t k) {
+        SiteResult& result = results[k];
+        const SiteRecord& record = s.SiteTable[static_cast<std::size_t>(result.row)];
         const std::string path = siteMeterFilePath(s.AppDir, record[0]);
         MeterFileRead read = readMeterFile(path);
-        if (read.state == MeterFileState::Missing ||
-            (read.state == MeterFileState::Loaded && read.intervals.empty()))
-            continue;
-        Json site = {{"row", row}, {"site", record[1]}};
-        TariffRanking ranking;
+        result.hasData = read.state == MeterFileState::Damaged || !read.intervals.empty();
+        if (!result.hasData)
+            return;
         if (read.state == MeterFileState::Damaged) {
-            ranking.problems.push_back({fileName(path), read.message});
+            result.ranking.problems.push_back({fileName(path), read.message});
         } else if (const std::string problem = registry::siteFiguresProblem(record); !problem.empty()) {
-            ranking.problems.push_back({fileName(path), problem});
+            result.ranking.problems.push_back({fileName(path), problem});
         } else {
             SiteData data;
             data.intervals = std::move(read.intervals);
             const YearMonth first = from ? *from : *defaultFirstMonth(data.intervals, *months);
-            ranking =
+            result.ranking =
                 rankTariffs(rankingSite(record, data), entries, ref->tables, &ref->holidays, first, *months);
+            result.ranked = true;
+        }
+    });
+    const bool json = args.has("json");
+    Json out = Json::array();
+    bool priced = false;
+    for (const SiteResult& result : results) {
+        if (!result.hasData)
+            continue;
+        const SiteRecord& record = s.SiteTable[static_cast<std::size_t>(result.row)];
+        const TariffRanking& ranking = result.ranking;
+        priced = priced || !ranking.tariffs.empty();
+        if (!json) {
+            ctx.out << result.row << "\t" << record[1] << "\n";
+            printRanking(ctx.out, ranking);
+            continue;
+        }
+        Json site = {{"row", result.row}, {"site", record[1]}};
+        if (result.ranked) {
             site["from"] = yearMonthText(ranking.from);
             site["months"] = ranking.months;
         }
-        priced = priced || !ranking.tariffs.empty();
-        if (json) {
-            site.update(rankingJson(ranking));
-            out.push_back(std::move(site));
-        } else {
-            ctx.out << row << "\t" << record[1] << "\n";
-            printRanking(ctx.out, ranking);
-        }
+        site.update(rankingJson(ranking));
+        out.push_back(std::move(site));
     }
     if (json)
         ctx.out << dumped(out);
