@@ -225,7 +225,8 @@ TEST(IntervalLayout, BoundsAtTheLimit) {
     }
 }
 
-// Paths go through the program's one read: a pipe or a link in a file's place is refused at once.
+// Paths go through the program's one read: a pipe or a link in a file's place is refused at once,
+// and the set's bound holds there too.
 TEST(IntervalLayout, APipeOrALinkIsNoFile) {
     test::TempDir dir;
     dir.write("a.csv", "2018/1/1 0:00,1\n2018/1/1 0:30,1\n");
@@ -236,6 +237,14 @@ TEST(IntervalLayout, APipeOrALinkIsNoFile) {
         EXPECT_FALSE(readIntervalImport({dir.file("a.csv"), dir.file(name)}, {})) << name;
         EXPECT_FALSE(readIntervalFile(dir.file(name))) << name;
     }
+    // The set's bytes are counted by that read too: two files fill the bound, a third passes it.
+    IntervalImportOptions o;
+    o.maxSetBytes = 2 * test::readAll(dir.file("a.csv")).size();
+    EXPECT_TRUE(readIntervalImport({dir.file("a.csv"), dir.file("a.csv")}, o));
+    Result<IntervalImport> r =
+        readIntervalImport({dir.file("a.csv"), dir.file("a.csv"), dir.file("a.csv")}, o);
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.error().message.find("合計が大きすぎます"), std::string::npos) << r.error().message;
 }
 
 } // namespace
