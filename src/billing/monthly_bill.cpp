@@ -13,6 +13,9 @@ namespace {
 constexpr std::int64_t kMicro = 1000000;    // millionths of a kWh, of a yen
 constexpr std::int64_t kPriceScale = 10000; // unit prices in 1/10000 円
 constexpr double kMaxIntervalKwh = 1e8;     // far beyond any meter, exact in millionths
+// The years computedHolidays() knows the law for.
+constexpr int kComputedHolidayFirstYear = 2000;
+constexpr int kComputedHolidayLastYear = 2099;
 
 // A reading in millionths of a kWh; the readings carry few decimals, so that the sums of a month
 // are exact and the half-up rounding of a band's kWh is decided on the true figure.
@@ -181,15 +184,24 @@ Result<BillResult> priceMonths(const BillRequest& request) {
     const auto grid = std::make_unique<BandGrid>(tariff);
     std::vector<Day> days(dayCount);
     {
+        // Only the months priced need their days' classes. A year the holiday list does not hold
+        // takes the holidays the law gives (the list's own rule when the calendar has no list).
         std::vector<std::uint8_t> holiday(dayCount, 0);
-        if (request.holidays)
-            for (const yearbook::Holiday& h : request.holidays->holidays()) {
-                if (h.year < historyFirst.year || h.year > lastMonth.year)
-                    continue;
-                const std::int32_t d = dayNumber(h.year, h.month, h.day) - firstDay;
-                if (d >= 0 && static_cast<std::size_t>(d) < dayCount)
-                    holiday[d] = 1;
+        const auto mark = [&](const yearbook::Holiday& h) {
+            const std::int32_t d = dayNumber(h.year, h.month, h.day) - firstDay;
+            if (d >= 0 && static_cast<std::size_t>(d) < dayCount)
+                holiday[static_cast<std::size_t>(d)] = 1;
+        };
+        for (int year = request.first.year; year <= lastMonth.year; ++year) {
+            if (request.holidays && request.holidays->covers(year)) {
+                for (const yearbook::Holiday& h : request.holidays->holidays())
+                    if (h.year == year)
+                        mark(h);
+            } else if (year >= kComputedHolidayFirstYear && year <= kComputedHolidayLastYear) {
+                for (const yearbook::Holiday& h : yearbook::computedHolidays(year))
+                    mark(h);
             }
+        }
         std::size_t d = 0;
         int w = weekday(firstDay);
         for (int m = 0; m < monthCount; ++m) {
@@ -331,8 +343,10 @@ Result<BillResult> priceMonths(const BillRequest& request) {
             bill.notes.push_back("欠測 " + std::to_string(bill.missingIntervals) +
                                  " 区間（ある区間だけで計算しました）");
         if (!request.holidays || !request.holidays->covers(ym.year))
-            bill.notes.push_back("祝日の一覧に " + std::to_string(ym.year) +
-                                 " 年がないため、日曜日と料金表の休日だけを休日としました");
+            bill.notes.push_back("祝日の一覧に " + std::to_string(ym.year) + " 年がないため、" +
+                                 (ym.year >= kComputedHolidayFirstYear && ym.year <= kComputedHolidayLastYear
+                                      ? "祝日は法律の規則で求めました"
+                                      : "日曜日と料金表の休日だけを休日としました"));
 
         const TariffPrice* price = tariff.pricesFor(ym);
         if (!price)

@@ -148,6 +148,8 @@ TEST(BookIntervals, RowsFallOnTheChosenYearsDates) {
     EXPECT_EQ(bill->months[0].intervals, 28 * 24);
     EXPECT_EQ(bill->months[0].missingIntervals, 0);
     EXPECT_NE(bill->months[0].notes[0].find("2月29日"), std::string::npos);
+    // Without a holiday list the law's holidays are used, and said.
+    EXPECT_NE(bill->months[0].notes.back().find("法律の規則"), std::string::npos);
 }
 
 TEST(Dates, FiscalYearsAndParsing) {
