@@ -1,7 +1,9 @@
 #pragma once
 // Interval data files into the year book: every interval is placed by its own date and time
 // (month and day give the book row, the hour the column), never by line count. The files are
-// all read first; nothing is placed when one of them cannot be read.
+// all read first, one at a time (each file's bytes are let go once its values are read); nothing
+// is placed when one of them cannot be read, or when the set passes its bound of bytes or lines
+// (which one is said before anything further is read).
 //
 // An hour is placed only when all its intervals were read; an hour with a missing interval keeps
 // what the book held and is counted. 29 February has no book row and is left out. Values of

@@ -225,6 +225,17 @@ TEST(IntervalLayout, BoundsAtTheLimit) {
     }
 }
 
+TEST(IntervalLayout, FileSizeAtTheLimit) {
+    // The largest file passes the size bound and meets the line bound; one byte more does not.
+    std::string bytes(kMaxIntervalFileBytes, '\n');
+    for (const char* error : {"行が多すぎます", "ファイルが大きすぎます"}) {
+        const Result<IntervalFile> r = readIntervalData(bytes);
+        ASSERT_FALSE(r);
+        EXPECT_NE(r.error().message.find(error), std::string::npos) << r.error().message;
+        bytes += '\n';
+    }
+}
+
 // Paths go through the program's one read: a pipe or a link in a file's place is refused at once,
 // and the set's bound holds there too.
 TEST(IntervalLayout, APipeOrALinkIsNoFile) {
