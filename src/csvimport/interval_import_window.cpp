@@ -231,7 +231,9 @@ void IntervalImportWindow::importFiles() {
     QString text;
     for (const std::string& line : summaryLines(read->summary, context_.state.currentSiteValue(3)))
         text += qs(line) + QLatin1Char('\n');
-    text += qs(book->calendarYearNote(read->summary.firstDate, read->summary.lastDate));
+    const std::string note = book->calendarYearNote(read->summary.firstDate, read->summary.lastDate);
+    if (!note.empty())
+        text.prepend(qs(note) + QLatin1Char('\n'));
     summary_->setPlainText(text);
     refresh();
 }

@@ -272,6 +272,9 @@ void YearBookForm::FWD_Kousin() {
 }
 
 void YearBookForm::recordStep(int kind, std::function<void()> onUndo) {
+    // An import is a step even when it found every value already there: the user took it for one.
+    if (kind == kImportStep && !onUndo)
+        onUndo = [] {};
     // The generation view's cells are no readings: nothing typed there is taken back.
     if (viewMode_ == kEnergyView)
         undo_.record(grid_, kind, std::move(onUndo));
