@@ -7,6 +7,7 @@
 #ifdef WATTORIO_SITE_REPORT
 
 #include "app/numtext.h"
+#include "billing/dates.h"
 #include "calc/aggregation.h"
 #include "calc/comparison.h"
 #include "calc/total_form.h"
@@ -14,6 +15,7 @@
 #include "registry/site_book_info.h"
 #include "reports/analysis.h"
 #include "sitereport/site_report.h"
+#include "sitereport/site_report_bills.h"
 #include "sitereport/site_report_pdf.h"
 #include "tariffs/catalog.h"
 #include "tenday/ten_day_file.h"
@@ -114,9 +116,14 @@ int reportPdf(CliContext& ctx, const Args& args) {
     const auto [w, f] = std::mismatch(work.begin(), work.end(), folder.begin(), folder.end());
     if (w == work.end() && !lockWorkingFolder(ctx))
         return 1;
-    if (args.has("tariff") || args.has("from")) {
-        // The dated monthly bill (月別請求額) joins the report once the bill engine is there.
-        ctx.err << "--tariff / --from（月別請求額）はまだ使えません。\n";
+    if (args.has("from") && !args.has("tariff")) {
+        ctx.err << "--from は --tariff（月別請求額）と一緒に指定してください。\n";
+        return 1;
+    }
+    std::optional<billing::YearMonth> from;
+    if (const std::optional<std::string> fromText = args.get("from");
+        fromText && !(from = billing::parseYearMonth(*fromText))) {
+        ctx.err << "--from には YYYY-MM を指定してください。\n";
         return 1;
     }
     if (!selectSite(ctx, args))
@@ -175,9 +182,19 @@ int reportPdf(CliContext& ctx, const Args& args) {
         return 2;
     }
 
+    sitereport::SiteReport report = sitereport::buildSiteReport({&state, &form, !tenDay, std::time(nullptr)});
+    // With a tariff file, its monthly bills (月別請求額) and the tariff as the current contract.
+    if (const std::optional<std::string> tariff = args.get("tariff")) {
+        Result<sitereport::DatedBills> bills = sitereport::datedBills(state, *tariff, from);
+        if (!bills) {
+            ctx.err << bills.error().message << "\n";
+            return 1;
+        }
+        for (const std::string& warning : bills->warnings)
+            ctx.err << warning << "\n";
+        sitereport::addDatedBills(report, std::move(*bills));
+    }
     const std::unique_ptr<QGuiApplication> app = guiApplication();
-    const sitereport::SiteReport report =
-        sitereport::buildSiteReport({&state, &form, !tenDay, std::time(nullptr)});
     if (Status written = sitereport::writeSiteReportPdf(report, out); !written) {
         ctx.err << written.error().message << "\n";
         return 1;

@@ -32,11 +32,14 @@ MenuLine lineOf(const calc::RankedMenu& row, std::string role) {
 }
 
 // The row of the ranking that is the menu on the results form's panel, priced as the panel
-// prices it (rates not edited), or nullptr.
+// prices it (rates not edited), or nullptr. A catalog menu is known by its utility and caption:
+// the same menu stands in the lists of more than one voltage row.
 const calc::RankedMenu* panelRow(const std::vector<calc::RankedMenu>& rows, const calc::TotalForm& form) {
     for (const calc::RankedMenu& row : rows) {
         const bool same = form.currentMenu()
-                              ? row.source == calc::MenuSource::Catalog && row.menu == form.currentMenu()
+                              ? row.source == calc::MenuSource::Catalog &&
+                                    row.utility == form.currentMenu()->utility &&
+                                    row.caption == form.currentMenu()->caption
                               : form.currentUserMenu() && row.user && *row.user == *form.currentUserMenu();
         if (same && std::round(row.total) == std::round(form.total()))
             return &row;
@@ -88,7 +91,7 @@ SiteReport buildSiteReport(const SiteReportInput& input) {
     report.heading = {
         {"物件名", record[1]},
         {"電力会社", state.currentUtilityName()},
-        {"受電・区分", supplyText + "・" + categoryText},
+        {"受電・区分", supplyText + "　" + categoryText},
         {"契約電力", trimmed(record[3]) + " kW"},
         {"力率", trimmed(record[4]) + " ％"},
         {"データの期間", periodText(state) + (input.hourlyBook ? "（３６５日用）" : "（１０日集計用）")},

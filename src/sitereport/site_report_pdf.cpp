@@ -160,6 +160,8 @@ unsigned unifiedCode(unsigned code) {
     return code;
 }
 
+} // namespace
+
 // Rewrites the codes of the character maps (the writer's /ToUnicode streams, plain text) in
 // place: every code keeps its four hex digits, so no length or offset of the file changes.
 void mendCharacterMaps(std::string& pdf) {
@@ -186,6 +188,8 @@ void mendCharacterMaps(std::string& pdf) {
         at = end;
     }
 }
+
+namespace {
 
 // One laid-out piece of the report: its height and how it is drawn at the top of a rectangle.
 struct Block {
@@ -281,7 +285,7 @@ std::vector<Block> reportBlocks(const SiteReport& report, QPaintDevice* device) 
         blocks.push_back(paragraphBlock("比べられるメニューがありません。", 9, device));
     else
         blocks.push_back(tableBlock({"", "メニュー", "年間合計", "消費税込み", "税", "最安との差"}, rows,
-                                    {58, 195, 72, 78, 44, 68}, {false, false, true, true, false, true}));
+                                    {72, 181, 72, 78, 44, 68}, {false, false, true, true, false, true}));
 
     if (report.bills) {
         const BillTable& bills = *report.bills;

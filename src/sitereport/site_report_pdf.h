@@ -20,6 +20,10 @@ std::string siteReportPdf(const SiteReport& report);
 // The same written to `path` in one step (saveFileAtomically).
 Status writeSiteReportPdf(const SiteReport& report, const std::string& path);
 
+// Mends the character maps of a PDF made by Qt's writer so that a reader copies the characters
+// that were drawn (see the .cpp); lengths and offsets stay as they are.
+void mendCharacterMaps(std::string& pdf);
+
 // The pictures, drawn into `area` of any painter (the charts window's PDF uses them too).
 void drawMonthlyChart(QPainter& painter, const QRectF& area, const calc::ResultChartData& data);
 void drawPeakChart(QPainter& painter, const QRectF& area, const calc::ResultChartData& data);

@@ -22,6 +22,17 @@ std::string squeezed(std::string text) {
     return text;
 }
 
+std::string textOf(const std::string& pdf) {
+    std::string read;
+    if (FILE* pipe = ::popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            read.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return squeezed(read);
+}
+
 TEST(ReportPdfCli, ThePdfHoldsTheSiteAndTheAmountsTheOtherCommandsPrint) {
     if (std::system("pdftotext -v >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "poppler-utils (pdftotext) is not installed";
@@ -32,14 +43,7 @@ TEST(ReportPdfCli, ThePdfHoldsTheSiteAndTheAmountsTheOtherCommandsPrint) {
     if (made.status == 2 && made.out.find("WATTORIO_GUI") != std::string::npos)
         GTEST_SKIP() << "report-pdf needs the build with the windows";
     ASSERT_EQ(made.status, 0) << made.out;
-    std::string read;
-    if (FILE* pipe = ::popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            read.append(buffer, n);
-        ::pclose(pipe);
-    }
-    read = squeezed(read);
+    const std::string read = textOf(pdf);
     // price prints the panel: its total and total with tax are in the report, as are the menus of
     // compare's ranking (two for this site).
     const std::string price = cli(dir.path(), "price --site 1 --menu 42:0").out;
@@ -62,6 +66,30 @@ TEST(ReportPdfCli, ThePdfHoldsTheSiteAndTheAmountsTheOtherCommandsPrint) {
     EXPECT_NE(price.find("21,650,179 円"), std::string::npos) << price;
     for (const std::string& w : wanted)
         EXPECT_NE(read.find(w), std::string::npos) << w;
+
+    // With a tariff file: the monthly bills of bill, their total and a recorded invoice.
+    ASSERT_EQ(
+        cli(dir.path(),
+            "invoice --site 1 --month 2025-06 --kwh 1 --max-demand 1 --power-factor 98 --amount 2500000")
+            .status,
+        0);
+    const std::string dated = dir.file("dated.pdf");
+    ASSERT_EQ(cli(dir.path(),
+                  "report-pdf --site 1 --tariff example_seasonal_time_of_use.json --out '" + dated + "'")
+                  .status,
+              0);
+    const std::string bill = cli(dir.path(), "bill --site 1 --tariff example_seasonal_time_of_use.json").out;
+    const std::size_t total = bill.find("\n合計\t");
+    ASSERT_NE(total, std::string::npos) << bill;
+    std::vector<std::string> fields;
+    for (std::size_t at = total + 1, tab; fields.size() < 7; at = tab + 1) {
+        tab = bill.find('\t', at);
+        fields.push_back(bill.substr(at, tab - at));
+    }
+    const std::string datedText = textOf(dated);
+    for (const std::string& w :
+         {fields[4] + "円", fields[6] + "円", std::string("2,500,000円"), std::string("月別請求額")})
+        EXPECT_NE(datedText.find(w), std::string::npos) << w;
 
     // Refused: no .pdf name, an existing file without --overwrite, a bad menu.
     const struct {
