@@ -28,3 +28,10 @@ TEST(AsciiNumberTextTest, FullWidthNumbersBecomeAscii) {
         EXPECT_EQ(asciiNumberText(c.typed), c.ascii) << c.typed;
     EXPECT_DOUBLE_EQ(val(asciiNumberText("１２．５")), 12.5);
 }
+
+TEST(ReadingTextTest, DigitsAndOnePointOnly) {
+    for (const char* ok : {"", "12", "12.", ".5", "123.5", "0"})
+        EXPECT_TRUE(isReadingText(ok)) << ok;
+    for (const char* bad : {"1.2.3", "-5", "+5", "1 2", "1,234", "12a", "１２"})
+        EXPECT_FALSE(isReadingText(bad)) << bad;
+}

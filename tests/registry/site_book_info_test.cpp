@@ -1,5 +1,6 @@
 #include "registry/registry.h"
 #include "registry/site_book_info.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -31,4 +32,19 @@ TEST(SiteBookInfoTest, ReadsWhatItWritesAndNothingElse) {
         r[kBookInfoField] = other;
         EXPECT_EQ(siteBookInfo(r), SiteBookInfo{}) << other;
     }
+}
+
+TEST(SiteBookInfoTest, StoringSavesTheRegistryOfEverySite) {
+    test::TempDir dir;
+    AppState state;
+    state.AppDir = dir.path();
+    for (int r = 1; r <= 3; ++r)
+        state.SiteTable[r] = {" " + std::to_string(r), "物件", "1", "100", "90", "1", "", "", ""};
+    EXPECT_FALSE(storeSiteBookInfo(state, 4, {BookKind::Year, 2024})); // no site there
+    ASSERT_TRUE(storeSiteBookInfo(state, 2, {BookKind::Year, 2024}));
+    AppState read;
+    read.AppDir = dir.path();
+    EXPECT_EQ(loadRegistry(read).nextSiteRow, 4);
+    EXPECT_EQ(read.SiteTable[2][kBookInfoField], "Y2024");
+    EXPECT_EQ(read.SiteTable[3][1], "物件");
 }
