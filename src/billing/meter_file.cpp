@@ -105,6 +105,13 @@ std::string siteMeterFilePath(const std::string& appDir, const std::string& seri
     return stem.empty() ? stem : appDir + stem + kMeterFileSuffix;
 }
 
+std::string meterFilePathBeside(const std::string& yearBookPath) {
+    constexpr std::string_view kYear = "_Y.dat";
+    if (yearBookPath.size() <= kYear.size() || !yearBookPath.ends_with(kYear))
+        return "";
+    return yearBookPath.substr(0, yearBookPath.size() - kYear.size()) + kMeterFileSuffix;
+}
+
 std::string startText(const MeterInterval& interval) {
     return startText(interval.date, interval.start);
 }

@@ -45,6 +45,8 @@ std::string intervalProblem(const MeterInterval& interval);
 // The meter file of the site with registry serial `serial` in the working folder `appDir` ("" when
 // the serial names no site).
 std::string siteMeterFilePath(const std::string& appDir, const std::string& serial);
+// The same beside the site's year book file ("…/000012_Y.dat"; "" for any other name).
+std::string meterFilePathBeside(const std::string& yearBookPath);
 
 // Imported values (anything with date, start, minutes and kwh, as the interval import keeps them)
 // as meter intervals, kWh times `factor` (the multiplier when the values are meter readings).
