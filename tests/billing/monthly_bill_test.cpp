@@ -175,6 +175,15 @@ const std::vector<BillCase> kCases = {
      10,
      85,
      {{"2026-01", {{"全日", 100}}, 200, 10, 0, 1000, 0, 0, -230, 0, 770, 398, 1168, 106}}},
+    {// 特別高圧 has no national discount: 1000 + levy 398.
+     "no national discount for extra-high voltage",
+     std::string(kFlat) + R"("contract": "fixed", "supply": "特別高圧",
+        "prices": [{"from": "2025-04-01", "demand": 0, "energy": {"通年": {"全日": 10}}}])",
+     {{"2026-01-05", 600, 100}},
+     "2026-01",
+     10,
+     85,
+     {{"2026-01", {{"全日", 100}}, 200, 10, 0, 1000, 0, 0, 0, 0, 1000, 398, 1398, 127}}},
 };
 
 TEST(MonthlyBill, HandWorkedCases) {
