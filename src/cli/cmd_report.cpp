@@ -5,6 +5,7 @@
 #include "app/numtext.h"
 #include "app/safe_save.h"
 #include "app/text_escape.h"
+#include "billing/monthly_bill_form.h"
 #include "calc/aggregation.h"
 #include "calc/total_form.h"
 #include "cli/command_registry.h"
@@ -77,13 +78,49 @@ int checkReportTarget(CliContext& ctx, const std::string& out, bool overwrite) {
     return 0;
 }
 
+// Report 8, 月別請求額: the site's dated bill under one tariff file of 料金表, as the window
+// 月別請求額 writes it.
+int billReport(CliContext& ctx, const Args& args) {
+    const std::string tariffFile = args.get("tariff").value_or("");
+    const std::string out = args.get("out").value_or("");
+    if (tariffFile.empty() || out.empty()) {
+        ctx.err << "レポート 8（月別請求額）には --tariff FILE と --out FILE.xlsx が必要です。\n";
+        return 1;
+    }
+    if (const int refused = checkReportTarget(ctx, out, args.has("overwrite")); refused != 0)
+        return refused;
+    if (!selectSite(ctx, args))
+        return 1;
+    billing::MonthlyBillForm form(ctx.state);
+    Status loaded = form.load(static_cast<int>(ctx.state.SiteRow));
+    if (loaded && args.has("from")) {
+        const std::optional<billing::YearMonth> from = billing::parseYearMonth(*args.get("from"));
+        loaded = from ? form.setFirst(*from) : Status(Error{"--from には YYYY-MM を指定してください。"});
+    }
+    if (loaded)
+        loaded = form.choose(billing::tariffFileName(tariffFile));
+    if (!loaded) {
+        ctx.err << loaded.error().message << "\n";
+        return 1;
+    }
+    if (Status written = billing::writeBillWorkbook(form.sheetHeading(), form.table(), out, std::time(nullptr));
+        !written) {
+        ctx.err << written.error().message << "\n";
+        return 1;
+    }
+    ctx.out << billing::kBillReportName << " を書き込みました: " << out << "\n";
+    return 0;
+}
+
 int report(CliContext& ctx, const Args& args) {
     AppState& state = ctx.state;
     const std::string reportText = args.get("report").value_or("");
+    if (reportText == std::to_string(billing::kBillReportNumber))
+        return billReport(ctx, args);
     reports::Report which{};
     if (reportText.empty() || reportText.find_first_not_of("0123456789") != std::string::npos ||
         !reports::reportOfMode(static_cast<float>(val(reportText)), &which)) {
-        ctx.err << "--report N（1 から 7）を指定してください。\n";
+        ctx.err << "--report N（1 から 8）を指定してください。\n";
         return 1;
     }
     const std::string out = args.get("out").value_or("");
@@ -231,7 +268,7 @@ CommandRegistrar reportCommand(
      "[--overwrite]  "
      "表をエクセルファイルに書き込む（1 １０日集計表, 2 月別電気使用量, 3 季節別電気使用量, 4 "
      "３６５日データ, "
-     "5 料金計算, 6 月時間の最大使用量, 7 時間帯別平均電力）",
+     "5 料金計算, 6 月時間の最大使用量, 7 時間帯別平均電力, 8 月別請求額: --tariff FILE [--from YYYY-MM]）",
      report,
      {"overwrite"}});
 
