@@ -413,6 +413,11 @@ private slots:
         QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), qs("2345\r\n4.5\r\n"));
 
+        // While the field holds an edit of its own, Ctrl+Z is the field's.
+        QTest::keyClick(text1, Qt::Key_5);
+        QTest::keyClick(text1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(text1->text(), qs("1"));
+        QCOMPARE(at(364, 26), qs("1"));
         QTest::keyClick(text1, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(at(364, 26) + at(365, 27), qs("594605"));
         QTest::keyClick(text1, Qt::Key_Z, Qt::ControlModifier);
