@@ -652,7 +652,12 @@ void TotalForm::refreshFromTotals() {
     TOTAL_FORM_BATCH();
     Nen_Total();
     Grd1_Crt();
-    if (menu_ || userMenu_) {
+    // Figures or readings that cannot be priced (edited since the window opened) leave no charge
+    // on the panel; the reason is kept for the window to tell.
+    loadRefusal_ = pricingRefusal(state_);
+    if (loadRefusal_)
+        clearPanel();
+    else if (menu_ || userMenu_) {
         const tariffs::TariffMenu* menu = menu_;
         runFormula(menu ? menu->formula : userMenu_->formula);
         if (menu && (menu->layout == Layout::V4 || menu->layout == Layout::V2)) {

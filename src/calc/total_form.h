@@ -118,7 +118,8 @@ public:
     void Total_T();
     // Whether a rate box differs from the rates last priced (a report would show the old charges).
     bool ratesStale() const;
-    // Why Form_Load refused to price the site (figures or readings that cannot be priced), if so.
+    // Why Form_Load (or the last refreshFromTotals) refused to price the site: figures or readings
+    // that cannot be priced.
     const std::optional<Message>& loadRefusal() const { return loadRefusal_; }
     // The caption of Label21 for an edited menu.
     static constexpr const char* kEditedMark = "（単価変更）";

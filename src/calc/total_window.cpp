@@ -148,6 +148,8 @@ void TotalWindow::refreshFromTotals(bool hourlyBook) {
     form_->setTenDayBook(!hourlyBook);
     form_->refreshFromTotals();
     refreshCharts(hourlyBook);
+    if (const std::optional<Message>& refusal = form_->loadRefusal())
+        context_.prompter.show(*refusal);
 }
 
 void TotalWindow::refreshCharts(bool hourlyBook) {

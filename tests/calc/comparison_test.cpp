@@ -560,6 +560,17 @@ TEST(ComparisonRefusal, FiguresReadingsAndFacts) {
     EXPECT_EQ(factsChoice(site.state), (ComparisonChoice{false, 1, 3})); // 東京電力, below 500 kW: ③
     EXPECT_EQ(rememberedChoice(site.state), factsChoice(site.state));
     EXPECT_EQ(factsNote(site.state), "");
+
+    // A reading made negative while the results window is open: the next calculation prices nothing.
+    TotalForm form(site.state);
+    ASSERT_TRUE(form.Form_Load());
+    test::ScriptedPrompter ok;
+    ASSERT_TRUE(form.ApplyTariffMenu(42, 0, ok));
+    site.state.HourData[2][3] = -5;
+    form.refreshFromTotals();
+    EXPECT_TRUE(form.loadRefusal());
+    EXPECT_EQ(form.total(), 0);
+    EXPECT_EQ(form.text("Label21"), "");
 }
 
 } // namespace
