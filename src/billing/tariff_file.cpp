@@ -394,6 +394,10 @@ std::vector<TariffFolderEntry> loadTariffFolder(const std::string& folder) {
     namespace fs = std::filesystem;
     std::vector<std::string> names;
     std::error_code error;
+    if (fs::symlink_status(folder, error).type() == fs::file_type::symlink)
+        return {TariffFolderEntry{
+            fs::path(folder).filename().string(), folder,
+            Error{"料金表のフォルダーがリンクのため読み込みません: " + escapedForMessage(folder)}}};
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (name.size() < 5 || name.compare(name.size() - 5, 5, ".json") != 0 || name[0] == '.')

@@ -119,7 +119,8 @@ struct TariffFolderEntry {
 };
 
 // Every *.json file of a folder, by file name; a bad file is an entry with its error and never
-// stops the others. A folder that does not exist has no entries.
+// stops the others. A folder that does not exist has no entries; a folder that is a link is one
+// entry with its error (a link is never followed).
 std::vector<TariffFolderEntry> loadTariffFolder(const std::string& folder);
 
 // The working folder's 料金表 (appDir ends in a separator).

@@ -87,6 +87,10 @@ TEST(TariffFile, ABadFileNeverStopsTheOthers) {
     EXPECT_EQ(entries[1].file, "b.json");
     EXPECT_FALSE(entries[1].tariff);
     EXPECT_TRUE(loadTariffFolder(dir.file("none")).empty());
+    std::filesystem::create_directory_symlink(dir.file(kTariffFolderName), dir.file("link"));
+    const auto linked = loadTariffFolder(dir.file("link"));
+    ASSERT_EQ(linked.size(), 1u);
+    EXPECT_FALSE(linked[0].tariff);
 }
 
 TEST(NationalTables, ShippedTablesAndTheWorkingFoldersCopy) {
