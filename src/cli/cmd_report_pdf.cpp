@@ -132,11 +132,18 @@ int reportPdf(CliContext& ctx, const Args& args) {
         ctx.err << refusal->text << "\n";
         return 2;
     }
-    // The book the site keeps, unless asked for the other one.
-    const std::optional<registry::BookKind> kind =
-        registry::siteBookInfo(state.SiteTable[static_cast<std::size_t>(state.SiteRow)]).kind;
+    // The book the site keeps, unless asked for the other one: its recorded kind, else the book
+    // whose file is there (the year book when both or neither are).
+    const SiteRecord& record = state.SiteTable[static_cast<std::size_t>(state.SiteRow)];
+    std::optional<registry::BookKind> kind = registry::siteBookInfo(record).kind;
+    if (!kind) {
+        std::error_code ec;
+        const bool year = fs::exists(registry::Fail_Name_Set(state.AppDir, record[0], 1), ec);
+        const bool tenDayFile = fs::exists(registry::Fail_Name_Set(state.AppDir, record[0], 2), ec);
+        kind = tenDayFile && !year ? registry::BookKind::TenDay : registry::BookKind::Year;
+    }
     const std::string book = args.get("book").value_or(
-        kind && *kind == registry::BookKind::TenDay ? std::string("tenday") : std::string("year"));
+        *kind == registry::BookKind::TenDay ? std::string("tenday") : std::string("year"));
     if (book != "year" && book != "tenday") {
         ctx.err << "--book には year か tenday を指定してください。\n";
         return 1;
