@@ -10,9 +10,11 @@ namespace wattorio::billing {
 
 namespace {
 
-constexpr std::int64_t kMicro = 1000000;    // millionths of a kWh, of a yen
-constexpr std::int64_t kPriceScale = 10000; // unit prices in 1/10000 円
-constexpr double kMaxIntervalKwh = 1e8;     // far beyond any meter, exact in millionths
+constexpr std::int64_t kMicro = 1000000;          // millionths of a kWh, of a yen
+constexpr std::int64_t kPriceScale = 10000;       // unit prices in 1/10000 円
+constexpr double kMaxIntervalKwh = 1e8;           // far beyond any meter, exact in millionths
+constexpr std::int64_t kMaxMonthKwh = 1000000000; // 1 TWh
+constexpr std::int64_t kMaxContractKw = 10000000; // 10 GW
 // The years computedHolidays() knows the law for.
 constexpr int kComputedHolidayFirstYear = 2000;
 constexpr int kComputedHolidayLastYear = 2099;
@@ -365,12 +367,20 @@ Result<BillResult> priceMonths(const BillRequest& request) {
                                            sums[m - back].intervals ? monthDemand(m - back) : registeredKw);
         }
 
-        BillParts& parts = bill.parts;
-        std::int64_t energyUnits = 0; // kWh × 1/10000 円
         for (std::size_t b = 0; b < bandCount; ++b) {
             const std::int64_t kwh = roundMicro(bandMicro[static_cast<std::size_t>(i) * bandCount + b]);
             bill.kwhByBand.emplace_back(tariff.bandNames[b], kwh);
             bill.kwh += kwh;
+        }
+        // Far beyond any site, and small enough that no amount of the bill or its total overflows.
+        if (bill.kwh > kMaxMonthKwh || bill.contractKw > kMaxContractKw)
+            return Error{yearMonthText(ym) + " の使用量か契約電力が大きすぎます（" +
+                         std::to_string(bill.kwh) + " kWh、" + std::to_string(bill.contractKw) + " kW）。"};
+
+        BillParts& parts = bill.parts;
+        std::int64_t energyUnits = 0; // kWh × 1/10000 円
+        for (std::size_t b = 0; b < bandCount; ++b) {
+            const std::int64_t kwh = bill.kwhByBand[b].second;
             if (kwh == 0)
                 continue;
             const double unitPrice = price->energy[season][b];
@@ -424,21 +434,27 @@ Result<BillResult> priceMonths(const BillRequest& request) {
         ++total.monthsBilled;
         total.intervals += bill.intervals;
         total.missingIntervals += bill.missingIntervals;
-        for (std::size_t b = 0; b < bandCount; ++b)
-            total.kwhByBand[b].second += bill.kwhByBand[b].second;
-        total.kwh += bill.kwh;
         total.maxDemandKw = std::max(total.maxDemandKw, bill.maxDemandKw);
         total.contractKw = std::max(total.contractKw, bill.contractKw);
-        total.parts.basic += parts.basic;
-        total.parts.energy += parts.energy;
-        total.parts.fuelAdjustment += parts.fuelAdjustment;
-        total.parts.marketAdjustment += parts.marketAdjustment;
-        total.parts.discount += parts.discount;
-        total.parts.capacity += parts.capacity;
-        total.charge += bill.charge;
-        total.levy += bill.levy;
-        total.bill += bill.bill;
-        total.taxInBill += bill.taxInBill;
+        bool overflow = false;
+        const auto add = [&overflow](std::int64_t& to, std::int64_t value) {
+            overflow = __builtin_add_overflow(to, value, &to) || overflow;
+        };
+        for (std::size_t b = 0; b < bandCount; ++b)
+            add(total.kwhByBand[b].second, bill.kwhByBand[b].second);
+        add(total.kwh, bill.kwh);
+        add(total.parts.basic, parts.basic);
+        add(total.parts.energy, parts.energy);
+        add(total.parts.fuelAdjustment, parts.fuelAdjustment);
+        add(total.parts.marketAdjustment, parts.marketAdjustment);
+        add(total.parts.discount, parts.discount);
+        add(total.parts.capacity, parts.capacity);
+        add(total.charge, bill.charge);
+        add(total.levy, bill.levy);
+        add(total.bill, bill.bill);
+        add(total.taxInBill, bill.taxInBill);
+        if (overflow)
+            return Error{"合計の金額が大きすぎます（" + yearMonthText(ym) + " まで）。"};
         result.months.push_back(std::move(bill));
     }
     return result;
