@@ -100,6 +100,9 @@ struct MonthSums {
 } // namespace
 
 std::int64_t roundKwh(double kwh) {
+    if (!(std::fabs(kwh) < 1e12)) // beyond the exact millionths (or no number): rounded as a double
+        return std::isnan(kwh) ? 0
+                               : static_cast<std::int64_t>(std::clamp(std::floor(kwh + 0.5), -9e18, 9e18));
     return roundMicro(microKwh(std::fabs(kwh))) * (kwh < 0 ? -1 : 1);
 }
 
@@ -130,6 +133,8 @@ std::int64_t chargeWithTax(std::int64_t microYen, double taxPercent) {
 }
 
 std::int64_t demandKw(double kwh, int minutes) {
+    if (minutes <= 0 || !(kwh >= 0 && kwh < 1e12))
+        return minutes <= 0 ? 0 : roundKwh(kwh * 60 / minutes);
     const __int128 scaled =
         static_cast<__int128>(microKwh(kwh)) * 60 * 2 + static_cast<__int128>(minutes) * kMicro;
     return static_cast<std::int64_t>(scaled / (static_cast<__int128>(2) * minutes * kMicro));
