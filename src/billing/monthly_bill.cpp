@@ -119,12 +119,12 @@ std::int64_t cutToYen(std::int64_t microYen) {
 }
 
 std::int64_t levyYen(std::int64_t kwh, double levyPerKwh) {
-    return kwh * priceUnits(levyPerKwh) / kPriceScale;
+    return static_cast<std::int64_t>(static_cast<__int128>(kwh) * priceUnits(levyPerKwh) / kPriceScale);
 }
 
 std::int64_t taxInAmount(std::int64_t yen, double taxPercent) {
     const std::int64_t tax = taxHundredths(taxPercent);
-    return yen * tax / (10000 + tax);
+    return static_cast<std::int64_t>(static_cast<__int128>(yen) * tax / (10000 + tax));
 }
 
 std::int64_t chargeWithTax(std::int64_t microYen, double taxPercent) {
@@ -318,7 +318,6 @@ Result<BillResult> priceMonths(const BillRequest& request) {
     for (const std::string& name : tariff.bandNames)
         total.kwhByBand.emplace_back(name, 0);
     const int pf = roundPowerFactor(request.powerFactor);
-    const std::int64_t tax = taxHundredths(tariff.taxPercent);
     for (int i = 0; i < request.months; ++i) {
         const int m = i + kHistory;
         const YearMonth ym = addMonths(request.first, i);
@@ -434,7 +433,7 @@ Result<BillResult> priceMonths(const BillRequest& request) {
                               : "料金表「" + tariff.name + "」の renewable_levy です。")};
         bill.levy = levyYen(bill.kwh, levy->second);
         bill.bill = bill.charge + bill.levy;
-        bill.taxInBill = bill.bill * tax / (10000 + tax);
+        bill.taxInBill = taxInAmount(bill.bill, tariff.taxPercent);
 
         ++total.monthsBilled;
         total.intervals += bill.intervals;
