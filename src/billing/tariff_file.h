@@ -64,7 +64,8 @@ struct TariffSeason {
 struct TariffPrice {
     std::int32_t from = 0; // day number
     double demand = 0;     // 円/kW per month
-    // energy[season][band name] in 円/kWh; NaN where the band never falls in that season.
+    // energy[season][band name] in 円/kWh; NaN where the file gives none, which it may only where
+    // the band never falls in a month of that season.
     std::vector<std::vector<double>> energy;
 };
 
