@@ -509,10 +509,11 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
             !parseDateTime(f[static_cast<std::size_t>(dateField)], y, m, d, t))
             return std::int32_t{-1};
         if (y < kFirstIntervalYear || y > kLastIntervalYear)
-            return Error{
-                lineError(lineNumber, "の日付「" + f[static_cast<std::size_t>(dateField)].substr(0, 40) +
-                                          "」は読み込めません（" + std::to_string(kFirstIntervalYear) +
-                                          "年から" + std::to_string(kLastIntervalYear) + "年まで）。")};
+            return Error{lineError(
+                lineNumber, "の日付「" +
+                                escapedForMessage(f[static_cast<std::size_t>(dateField)].substr(0, 40)) +
+                                "」は読み込めません（" + std::to_string(kFirstIntervalYear) + "年から" +
+                                std::to_string(kLastIntervalYear) + "年まで）。")};
         minutes = out.layout == IntervalLayout::PerDay ? 0
                   : timeField >= 0                     ? (static_cast<std::size_t>(timeField) < f.size()
                                                               ? parseTime(f[static_cast<std::size_t>(timeField)])

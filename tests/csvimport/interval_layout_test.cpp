@@ -106,6 +106,7 @@ TEST(IntervalLayout, ColumnUnitTimesAndWidthFromTheWholeFile) {
         {"before 2000", {{"a.csv", "1999/12/31 23:30,1\n2000/1/1 0:00,1\n"}}, 0, "「1999/12/31 23:30」"},
         {"after 2099", {{"a.csv", "2099/12/31 23:30,1\n2100/1/1 0:00,1\n"}}, 0, "「2100/1/1 0:00」"},
         {"before 1970", {{"a.csv", "1969-12-31 23:30,1\n"}}, 0, "「1969-12-31 23:30」は読み込めません"},
+        {"control byte in a date", {{"a.csv", "3099-12-31 \t4:00,1\n"}}, 0, "「3099-12-31 \\x094:00」"},
         {"hostile name", {{hostile, starts + "2018/1/3 0:00,abc\n"}}, 0, "", "2列目", "starts", 0, 0, 0, {},
          "x\\x1B[2J\\x0Az.csv:97 読めない値「abc」"},
         {"hostile name refused", {{hostile, "nothing\n"}}, 0, "x\\x1B[2J\\x0Az.csv: "},
