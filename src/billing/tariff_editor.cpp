@@ -166,13 +166,12 @@ std::string TariffEditor::setValue(MonthTableKind kind, YearMonth month, const s
     if (!empty && !number)
         return monthTableTitle(kind) + std::string(" ") + yearMonthText(month) + ": 「" + text +
                "」は数値ではありません。";
+    const auto present = document_.find(monthTableKey(kind));
+    if (empty && (present == document_.end() || !present->is_object()))
+        return {};
     json& table = document_[monthTableKey(kind)];
-    if (!table.is_object()) {
-        if (empty)
-            return {};
-        // "national" or "none" becomes a table of the months entered.
-        table = json::object();
-    }
+    if (!table.is_object())
+        table = json::object(); // "national" or "none" becomes a table of the months entered
     const std::string key = yearMonthText(month);
     if (empty)
         table.erase(key);
