@@ -72,9 +72,11 @@ std::int32_t oneYearOn(std::int32_t date) {
     return dayNumber(y + 1, m, d);
 }
 
-void note(std::vector<std::string>& notes, std::string text) {
+// The first few notes; the text is made only for those kept, so that a file of a million refusals
+// costs no million texts.
+template <class Text> void note(std::vector<std::string>& notes, Text text) {
     if (notes.size() < kMaxNotes)
-        notes.push_back(std::move(text));
+        notes.push_back(text());
 }
 
 std::string jsonText(const std::string& s) {
@@ -139,9 +141,10 @@ bool sameQuestion(const IntervalQuestion& a, const IntervalQuestion& b) {
     return true;
 }
 
-std::size_t lineCount(std::string_view bytes) {
+// Lines of the bytes, counted up to one past `limit`.
+std::size_t lineCount(std::string_view bytes, std::size_t limit) {
     std::size_t n = 0;
-    for (std::size_t at = 0; at < bytes.size(); ++n) {
+    for (std::size_t at = 0; at < bytes.size() && n <= limit; ++n) {
         const void* nl = std::memchr(bytes.data() + at, '\n', bytes.size() - at);
         if (!nl)
             return n + 1;
@@ -174,7 +177,7 @@ Result<IntervalImport> importSet(const std::vector<std::string>& names, const Fi
         Result<std::string_view> bytes = source(i, holder, budget);
         if (!bytes)
             return bytes.error();
-        const std::size_t lines = lineCount(*bytes);
+        const std::size_t lines = lineCount(*bytes, linesLeft);
         if (lines > linesLeft)
             return Error{"読み込むファイルの行が多すぎます（全部で " + std::to_string(options.maxSetLines) +
                          " 行まで）: " + name};
@@ -236,8 +239,10 @@ Result<IntervalImport> importSet(const std::vector<std::string>& names, const Fi
         s.fieldCountRows += read[i].fieldCountRows;
         s.oddTimeRows += read[i].oddTimeRows;
         for (const RejectedValue& r : read[i].rejected)
-            note(s.rejectedNotes, baseName(names[i]) + ":" + std::to_string(r.line) + " " +
-                                      reasonText(r.reason) + "「" + escapedForMessage(r.text) + "」");
+            note(s.rejectedNotes, [&] {
+                return baseName(names[i]) + ":" + std::to_string(r.line) + " " + reasonText(r.reason) + "「" +
+                       escapedForMessage(r.text) + "」";
+            });
     }
 
     // The year's span: the one-year window from a date that holds the most values.
@@ -269,9 +274,10 @@ Result<IntervalImport> importSet(const std::vector<std::string>& names, const Fi
         for (const IntervalValue& v : read[i].values) {
             if (v.date < spanFrom || v.date >= spanTo) {
                 ++s.outsideSpan;
-                note(s.rejectedNotes, baseName(names[i]) + ":" + std::to_string(v.line) + " " +
-                                          dateText(v.date) + " は 1 年の範囲（" + dateText(spanFrom) + "〜" +
-                                          dateText(spanTo - 1) + "）の外");
+                note(s.rejectedNotes, [&] {
+                    return baseName(names[i]) + ":" + std::to_string(v.line) + " " + dateText(v.date) +
+                           " は 1 年の範囲（" + dateText(spanFrom) + "〜" + dateText(spanTo - 1) + "）の外";
+                });
                 continue;
             }
             const std::int64_t key = static_cast<std::int64_t>(v.date) * 1440 + v.start;
@@ -289,8 +295,10 @@ Result<IntervalImport> importSet(const std::vector<std::string>& names, const Fi
                 ++s.conflictingDuplicates;
                 char hm[16];
                 std::snprintf(hm, sizeof hm, "%02d:%02d", v.start / 60, v.start % 60);
-                note(s.rejectedNotes, baseName(names[i]) + ":" + std::to_string(v.line) + " " +
-                                          dateText(v.date) + " " + hm + " が二度あり、値が違う");
+                note(s.rejectedNotes, [&] {
+                    return baseName(names[i]) + ":" + std::to_string(v.line) + " " + dateText(v.date) + " " +
+                           hm + " が二度あり、値が違う";
+                });
             }
         }
     }
@@ -359,8 +367,9 @@ Result<IntervalImport> importSet(const std::vector<std::string>& names, const Fi
             }
             if (!complete) {
                 ++s.hoursMissing;
-                note(s.missingHourNotes,
-                     std::to_string(m) + "月" + std::to_string(d) + "日 " + std::to_string(hour) + "時");
+                note(s.missingHourNotes, [&] {
+                    return std::to_string(m) + "月" + std::to_string(d) + "日 " + std::to_string(hour) + "時";
+                });
                 continue;
             }
             const double kwh = it->second.kwh;
