@@ -2,6 +2,7 @@
 // date and time written in the file, saved as the year book window saves it.
 
 #include "app/numtext.h"
+#include "billing/meter_file.h"
 #include "cli/command_registry.h"
 #include "csvimport/interval_import.h"
 #include "registry/registry.h"
@@ -88,21 +89,37 @@ int importIntervalCommand(CliContext& ctx, const Args& args) {
         ctx.err << saved.error().message << "\n";
         return 1;
     }
+    // Every interval also goes into the site's meter data; a value it holds otherwise stays
+    // unless --replace.
+    const Result<billing::MeterMergeSummary> meter = billing::importIntoMeterFile(
+        billing::meterFilePathBeside(s.SiteDataPath),
+        billing::asMeterIntervals(read->intervals, o.valuesAreReadings ? o.multiplier : 1),
+        billing::fixedChoice(args.has("replace") ? billing::ConflictChoice::Replace
+                                                 : billing::ConflictChoice::KeepOld));
     if (args.has("json")) {
-        ctx.out << summaryJson(read->summary) << "\n";
+        std::string json = summaryJson(read->summary);
+        if (meter && !json.empty() && json.back() == '}')
+            json.insert(json.size() - 1, ", \"meter\": " + billing::meterMergeJson(*meter).dump());
+        ctx.out << json << "\n";
     } else {
         for (const std::string& line : summaryLines(read->summary, s.currentSiteValue(3)))
             ctx.out << line << "\n";
         ctx.out << "保存しました: " << s.SiteDataPath << "\n";
     }
-    return 0;
+    if (!meter)
+        ctx.err << billing::meterImportLines(meter).front() << "\n";
+    else if (!args.has("json"))
+        for (const std::string& line : billing::meterMergeLines(*meter))
+            ctx.out << line << "\n";
+    return meter ? 0 : 1;
 }
 
 CommandRegistrar importIntervalEntry(
     "import-interval",
-    {"import-interval --site ROW [--unit kwh|wh|kw] [--column C] [--values kwh|readings] [--json] FILE...   "
+    {"import-interval --site ROW [--unit kwh|wh|kw] [--column C] [--values kwh|readings] [--replace] "
+     "[--json] FILE...   "
      "インターバルデータ読込（30 分値などを日付・時刻どおりに）",
      importIntervalCommand,
-     {"json"}});
+     {"json", "replace"}});
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "csvimport/interval_import_window.h"
 
 #include "app/numtext.h"
+#include "billing/meter_file.h"
 #include "csvimport/interval_import.h"
 #include "ui/widgets.h"
 #include "yearbook/year_book_form.h"
@@ -230,6 +231,12 @@ void IntervalImportWindow::importFiles() {
         w->update();
     QString text;
     for (const std::string& line : summaryLines(read->summary, context_.state.currentSiteValue(3)))
+        text += qs(line) + QLatin1Char('\n');
+    // Every interval also goes into the site's meter data; the user says which of two values stays.
+    for (const std::string& line : billing::meterImportLines(billing::importIntoMeterFile(
+             billing::meterFilePathBeside(context_.state.SiteDataPath),
+             billing::asMeterIntervals(read->intervals, o.valuesAreReadings ? o.multiplier : 1),
+             billing::askThrough(context_.prompter))))
         text += qs(line) + QLatin1Char('\n');
     const std::string note = book->calendarYearNote(read->summary.firstDate, read->summary.lastDate);
     if (!note.empty())
