@@ -38,6 +38,8 @@ struct BillTable {
     std::string caption;
     std::vector<std::string> headings;
     std::vector<std::vector<std::string>> rows;
+    std::vector<double> widths; // in points, one a heading (empty: equal widths)
+    std::string note;           // under the table ("" for none)
 };
 
 struct SiteReport {

@@ -2,18 +2,12 @@
 
 #include "app/numtext.h"
 #include "app/safe_save.h"
-#include "billing/book_intervals.h"
-#include "billing/invoice_file.h"
-#include "billing/meter_file.h"
-#include "billing/monthly_bill.h"
-#include "billing/national_tables.h"
-#include "billing/tariff_file.h"
-#include "billing/tariff_ranking.h"
-#include "registry/site_book_info.h"
-#include "yearbook/holiday_list.h"
+#include "billing/monthly_bill_form.h"
+#include "billing/site_bill.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -24,13 +18,6 @@ namespace wattorio::sitereport {
 namespace {
 
 using namespace billing;
-
-std::string yen(long long value) {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return (value < 0 ? "-" : "") + digits;
-}
 
 // The distinct sources a national table names for the entries the billed months use ("" keys
 // of the other table kind are skipped).
@@ -76,102 +63,78 @@ std::string joined(const std::vector<std::string>& parts) {
 
 } // namespace
 
-Result<DatedBills> datedBills(const AppState& state, const std::string& tariffFile,
+Result<DatedBills> datedBills(AppState& state, const std::string& tariffFile,
                               std::optional<billing::YearMonth> from) {
-    const SiteRecord* site = state.currentSite();
-    if (!site)
-        return Error{"物件が選ばれていません。"};
-    const SiteRecord& record = *site;
+    // The window 月別請求額 without its widgets: the same loading, months and table.
+    MonthlyBillForm form(state);
+    Status loaded = form.load(static_cast<int>(state.SiteRow));
+    if (loaded && from)
+        loaded = form.setFirst(*from);
+    if (loaded)
+        loaded = form.choose(tariffFileName(tariffFile));
+    if (!loaded)
+        return loaded.error();
+    const BillResult* bill = form.bill();
+    const Tariff* tariff = form.tariff();
+    if (!bill || !tariff)
+        return Error{"月別請求額を計算できません。"};
     DatedBills out;
+    out.warnings = form.site().notes;
+    if (!form.invoiceFileProblem().empty())
+        out.warnings.push_back(form.invoiceFileProblem());
 
-    // The data: the site's meter file, else its year book on the year its calendar was set for.
-    std::vector<MeterInterval> intervals;
-    std::vector<std::int32_t> daysWithoutReadings;
-    std::string dataText;
-    MeterFileRead read = readMeterFile(siteMeterFilePath(state.AppDir, record[0]));
-    if (read.state == MeterFileState::Damaged)
-        return Error{read.message};
-    if (!read.intervals.empty()) {
-        intervals = std::move(read.intervals);
-        dataText = "メーターデータ（インターバルデータ）";
-    } else if (const std::optional<int> year = registry::siteBookInfo(record).calendarYear) {
-        BookIntervals book = bookIntervals(state.HourData, *year, val(record[2]));
-        intervals = std::move(book.intervals);
-        daysWithoutReadings = std::move(book.daysWithoutReadings);
-        dataText = "年間データを " + std::to_string(*year) + " 年の日付に置いたもの";
-    } else {
-        return Error{
-            "物件「" + record[1] +
-            "」にはメーターデータがなく、年間データの年も設定されていないため、月別請求額を計算できません。"};
-    }
-    const std::optional<YearMonth> first = from ? from : defaultFirstMonth(intervals, 12);
-    if (!first)
-        return Error{"メーターデータに日付のある値がありません。"};
-
-    const std::string path = tariffFile.find('/') != std::string::npos
-                                 ? tariffFile
-                                 : tariffFolderPath(state.AppDir) + "/" + tariffFile;
-    Result<Tariff> tariff = readTariffFile(path);
-    if (!tariff)
-        return tariff.error();
-    yearbook::HolidaySource holidays = yearbook::findHolidayList(state.AppDir, state.DataDir);
-    if (!holidays.note.empty())
-        out.warnings.push_back(holidays.note);
-    Result<NationalTables> tables = loadNationalTables(state.AppDir, state.DataDir);
-    if (!tables)
-        return tables.error();
-    for (const std::string& note : tables->notes)
-        out.warnings.push_back(note);
-
-    BillRequest request;
-    request.intervals = intervals;
-    request.daysWithoutReadings = daysWithoutReadings;
-    request.contractKw = val(record[3]);
-    request.powerFactor = val(record[4]);
-    request.holidays = &holidays.list;
-    request.tariff = &*tariff;
-    request.tables = &*tables;
-    request.first = *first;
-    request.months = 12;
-    Result<BillResult> bill = priceMonths(request);
-    if (!bill)
-        return bill.error();
-    InvoiceFileRead invoices = readInvoiceFile(siteInvoiceFilePath(state.AppDir, record[0]));
-    if (invoices.state == MeterFileState::Damaged)
-        out.warnings.push_back(invoices.message);
-
-    // The table of 月別請求額: the bill's own whole figures, the invoice and its difference.
+    const billing::BillTable& shown = form.table();
     BillTable& table = out.table;
     table.caption = "月別請求額（" + tariff->name + "）";
-    table.headings = {"月", "kWh", "最大需要 kW", "契約 kW", "電気料金", "賦課金", "請求額", "請求書", "差"};
-    std::set<std::string> months, fiscalYears;
-    int missing = 0;
-    for (const MonthBill& m : bill->months) {
-        std::vector<std::string> row{yearMonthText(m.month)};
-        if (m.noData) {
-            row.push_back("データなし");
-            table.rows.push_back(std::move(row));
+    // The columns a page holds, under shorter headings; the figures as the window shows them.
+    struct Column {
+        const char* title;
+        const char* heading;
+        double width;
+    };
+    constexpr Column kColumns[] = {
+        {"月", "月", 42},
+        {"使用量 kWh", "使用量 kWh", 56},
+        {"最大需要電力 kW", "最大需要 kW", 46},
+        {"契約電力 kW", "契約 kW", 40},
+        {"電気料金", "電気料金", 62},
+        {"再エネ賦課金", "再エネ賦課金", 54},
+        {"請求額", "請求額", 62},
+        {"請求書 請求額", "請求書", 62},
+        {"差額 円", "差額", 54},
+        {"差 ％", "差 ％", 33},
+    };
+    std::vector<std::size_t> picked;
+    for (const Column& c : kColumns) {
+        const auto at = std::find(shown.titles.begin(), shown.titles.end(), c.title);
+        if (at == shown.titles.end())
             continue;
-        }
-        months.insert(yearMonthText(m.month));
-        fiscalYears.insert(std::to_string(fiscalYear(m.month)));
-        missing += m.missingIntervals;
-        row.insert(row.end(), {yen(m.kwh), yen(m.maxDemandKw), yen(m.contractKw), yen(m.charge) + " 円",
-                               yen(m.levy) + " 円", yen(m.bill) + " 円"});
-        if (const Invoice* invoice = findInvoice(invoices.invoices, m.month.year, m.month.month)) {
-            const InvoiceCheck check = checkAgainstInvoice(m.bill, *invoice);
-            row.push_back(yen(invoice->amount) + " 円");
-            row.push_back(yen(check.differenceYen) + " 円" + (check.off ? " ※" : ""));
-        }
-        table.rows.push_back(std::move(row));
+        picked.push_back(static_cast<std::size_t>(at - shown.titles.begin()));
+        table.headings.emplace_back(c.heading);
+        table.widths.push_back(c.width);
     }
-    const BillTotal& t = bill->total;
-    table.rows.push_back({"合計", yen(t.kwh), yen(t.maxDemandKw), yen(t.contractKw), yen(t.charge) + " 円",
-                          yen(t.levy) + " 円", yen(t.bill) + " 円"});
+    for (const std::vector<BillCell>& row : shown.rows) {
+        std::vector<std::string> cells;
+        for (std::size_t c : picked)
+            cells.push_back(c < row.size() ? billCellText(row[c], c < shown.formats.size() ? shown.formats[c]
+                                                                                           : std::string())
+                                           : std::string());
+        table.rows.push_back(std::move(cells));
+    }
+    if (!shown.offNote.empty())
+        table.note = shown.offNote;
 
-    const YearMonth last = addMonths(*first, 11);
-    out.period = std::to_string(first->year) + "年" + std::to_string(first->month) + "月〜" +
-                 std::to_string(last.year) + "年" + std::to_string(last.month) + "月（" + dataText + "）";
+    std::set<std::string> months, fiscalYears;
+    for (const MonthBill& m : bill->months)
+        if (!m.noData) {
+            months.insert(yearMonthText(m.month));
+            fiscalYears.insert(std::to_string(fiscalYear(m.month)));
+        }
+    const BillTotal& t = bill->total;
+    const YearMonth first = form.first();
+    const YearMonth last = addMonths(first, static_cast<int>(bill->months.size()) - 1);
+    out.period = std::to_string(first.year) + "年" + std::to_string(first.month) + "月〜" +
+                 std::to_string(last.year) + "年" + std::to_string(last.month) + "月（メーターデータ）";
     out.contract.role = "現在の契約";
     out.contract.name = tariff->name + "（料金表）";
     out.contract.total = static_cast<double>(t.bill);
@@ -179,21 +142,20 @@ Result<DatedBills> datedBills(const AppState& state, const std::string& tariffFi
     out.contract.taxText = "税込";
     out.contract.difference = std::numeric_limits<double>::quiet_NaN();
 
-    out.assumptions.push_back("月別請求額：" + dataText + "を、料金表「" + tariff->name + "」（" +
+    out.assumptions.push_back("月別請求額：メーターデータを料金表「" + tariff->name + "」（" +
                               (tariff->source.empty() ? std::string("出典の記載なし") : tariff->source) +
-                              "）で " + yearMonthText(*first) + " から " + std::to_string(t.monthsBilled) +
+                              "）で " + yearMonthText(first) + " から " + std::to_string(t.monthsBilled) +
                               " か月分計算しました。請求額は燃料費等調整額・再エネ賦課金・国の補助を含み、"
                               "料金メニューの年間合計とは前提が違うため、最安との差は出していません。");
-    const std::vector<std::string> levy = tableSources(tables->levyPath, fiscalYears, "fiscal_year");
-    const std::vector<std::string> discount = tableSources(tables->discountPath, months, "month");
-    out.assumptions.push_back(
-        "国の表：再エネ賦課金（" + fileNameOf(tables->levyPath) + "、出典 " +
-        (levy.empty() ? std::string("—") : joined(levy)) + "）、高圧の補助（" +
-        fileNameOf(tables->discountPath) + "、出典 " +
-        (discount.empty() ? std::string("該当月なし") : joined(discount)) + "）。祝日は " +
-        (holidays.path.empty() ? std::string("法律の規則で計算したもの") : fileNameOf(holidays.path)) + "。");
-    if (missing > 0)
-        out.assumptions.push_back("欠測：値のない区間が " + std::to_string(missing) +
+    const NationalTables& tables = form.site().tables;
+    const std::vector<std::string> levy = tableSources(tables.levyPath, fiscalYears, "fiscal_year");
+    const std::vector<std::string> discount = tableSources(tables.discountPath, months, "month");
+    out.assumptions.push_back("国の表：再エネ賦課金（" + fileNameOf(tables.levyPath) + "、出典 " +
+                              (levy.empty() ? std::string("—") : joined(levy)) + "）、高圧の補助（" +
+                              fileNameOf(tables.discountPath) + "、出典 " +
+                              (discount.empty() ? std::string("該当月なし") : joined(discount)) + "）。");
+    if (t.missingIntervals > 0)
+        out.assumptions.push_back("欠測：値のない区間が " + std::to_string(t.missingIntervals) +
                                   " あり、その区間は使用量 0 として計算しています。");
     return out;
 }

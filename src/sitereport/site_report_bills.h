@@ -1,8 +1,7 @@
 #pragma once
-// The dated part of the site report: the site's metered intervals (or, without them, its year
-// book on the calendar year it was set for) priced month by month under one tariff file, as
-// 月別請求額 prices them, with the invoices recorded and their differences. The figures come from
-// the bill engine (billing::priceMonths); this only lays them out as the report's table.
+// The dated part of the site report: the site's metered intervals priced month by month under
+// one tariff file by the core of the window 月別請求額 (billing::MonthlyBillForm), with the
+// invoices recorded and their differences: the report's table is that window's table.
 
 #include "app/app_state.h"
 #include "app/result.h"
@@ -23,9 +22,10 @@ struct DatedBills {
     std::vector<std::string> warnings;    // files that could not be read (for the caller to tell)
 };
 
-// `tariffFile` is a path, or a file name in the working folder's 料金表; `from` the first month
-// (default: the twelve months up to the last with data). An error names what stops the bill.
-Result<DatedBills> datedBills(const AppState& state, const std::string& tariffFile,
+// The current site's bills. `tariffFile` names a file of the working folder's 料金表 (a path is
+// taken by its file name); `from` the first month (default: the twelve months up to the last with
+// data). An error names what stops the bill.
+Result<DatedBills> datedBills(AppState& state, const std::string& tariffFile,
                               std::optional<billing::YearMonth> from);
 
 // Adds the dated part to a report: the table, the tariff as the current contract (the menu of

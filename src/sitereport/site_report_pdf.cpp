@@ -290,13 +290,16 @@ std::vector<Block> reportBlocks(const SiteReport& report, QPaintDevice* device) 
     if (report.bills) {
         const BillTable& bills = *report.bills;
         blocks.push_back(titleBlock(bills.caption));
-        std::vector<double> widths(bills.headings.size(),
-                                   kBodyWidth /
-                                       static_cast<double>(std::max<std::size_t>(1, bills.headings.size())));
+        std::vector<double> widths = bills.widths;
+        if (widths.size() != bills.headings.size())
+            widths.assign(bills.headings.size(),
+                          kBodyWidth / static_cast<double>(std::max<std::size_t>(1, bills.headings.size())));
         std::vector<bool> right(bills.headings.size(), true);
         if (!right.empty())
             right[0] = false;
         blocks.push_back(tableBlock(bills.headings, bills.rows, widths, right, 7));
+        if (!bills.note.empty())
+            blocks.push_back(paragraphBlock(bills.note, 7.5, device));
     }
 
     const calc::ResultChartData& data = report.charts;
