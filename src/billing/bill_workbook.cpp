@@ -110,8 +110,10 @@ BillTable billTable(const BillResult& bill, const std::vector<Invoice>& invoices
         if (invoice && !m.noData) {
             const InvoiceCheck check = checkAgainstInvoice(m.bill, *invoice);
             row.push_back(number(static_cast<double>(check.differenceYen)));
-            row.push_back(check.differencePercent ? number(std::round(*check.differencePercent * 100) / 100)
-                                                  : BillCell{});
+            // + 0.0: a difference that rounds to nothing is 0.00, never -0.00.
+            row.push_back(check.differencePercent
+                              ? number(std::round(*check.differencePercent * 100) / 100 + 0.0)
+                              : BillCell{});
             if (check.off) {
                 table.offRows.push_back(static_cast<int>(table.rows.size()));
                 offMonths += (offMonths.empty() ? "" : "、") + yearMonthText(m.month);

@@ -66,7 +66,6 @@ MonthlyBillWindow::MonthlyBillWindow(ui::GuiContext& context, QWidget* parent)
     leftLayout->setContentsMargins(0, 0, 0, 0);
     table_ = new QTableWidget(left);
     table_->setObjectName(QStringLiteral("MonthlyBillTable"));
-    table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(22);
     table_->setWordWrap(false);
     table_->installEventFilter(this);
@@ -95,7 +94,7 @@ MonthlyBillWindow::MonthlyBillWindow(ui::GuiContext& context, QWidget* parent)
     chart_ = new QChartView(split);
     chart_->setObjectName(QStringLiteral("MonthlyBillChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumWidth(380);
+    chart_->setMinimumWidth(500);
     split->addWidget(left);
     split->addWidget(chart_);
     split->setStretchFactor(0, 3);
@@ -230,6 +229,12 @@ void MonthlyBillWindow::showTable() {
             item->setFont(font);
             item->setFlags(flags);
         }
+    // The month stays in sight however far the columns scroll: it is the row heading.
+    QStringList rowHeadings;
+    for (int r = 0; r < table_->rowCount(); ++r)
+        rowHeadings << table_->item(r, 0)->text();
+    table_->setVerticalHeaderLabels(rowHeadings);
+    table_->setColumnHidden(0, true);
     table_->resizeColumnsToContents();
     note_->setText(qs(t.offNote));
     filling_ = false;
@@ -239,6 +244,9 @@ void MonthlyBillWindow::showChart() {
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("月別請求額の内訳と最大需要電力"));
     chart->legend()->setAlignment(Qt::AlignBottom);
+    QFont small = chart->legend()->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    chart->legend()->setFont(small);
     const BillResult* bill = form_.bill();
     if (bill) {
         auto* bars = new QStackedBarSeries;
@@ -247,7 +255,7 @@ void MonthlyBillWindow::showChart() {
                 continue;
             auto* set = new QBarSet(qs(part.name));
             for (double v : part.yen)
-                *set << v;
+                *set << v / 1000;
             bars->append(set);
         }
         chart->addSeries(bars);
@@ -263,7 +271,7 @@ void MonthlyBillWindow::showChart() {
         double top = 1;
         for (std::size_t k = 0; k < bill->months.size(); ++k) {
             const MonthBill& m = bill->months[k];
-            months << qs(std::to_string(m.month.month) + "月");
+            months << QString::number(m.month.month);
             demand->append(static_cast<double>(k), static_cast<double>(m.maxDemandKw));
             contract->append(static_cast<double>(k), static_cast<double>(m.contractKw));
             top = std::max({top, static_cast<double>(m.maxDemandKw), static_cast<double>(m.contractKw)});
@@ -272,8 +280,9 @@ void MonthlyBillWindow::showChart() {
         chart->addSeries(contract);
         auto* x = new QBarCategoryAxis;
         x->append(months);
+        x->setTitleText(QStringLiteral("月"));
         auto* yen = new QValueAxis;
-        yen->setTitleText(QStringLiteral("円"));
+        yen->setTitleText(QStringLiteral("千円"));
         yen->setLabelFormat(QStringLiteral("%.0f"));
         auto* kw = new QValueAxis;
         kw->setTitleText(QStringLiteral("kW"));
@@ -288,6 +297,8 @@ void MonthlyBillWindow::showChart() {
             line->attachAxis(x);
             line->attachAxis(kw);
         }
+        yen->applyNiceNumbers();
+        kw->applyNiceNumbers();
     }
     QChart* old = chart_->chart();
     chart_->setChart(chart);

@@ -153,6 +153,14 @@ MenuWindow::MenuWindow(ui::GuiContext& context, QWidget* parent)
     buttons->addWidget(compareSites, 4, 0, 1, 2);
     connect(compareSites, &QPushButton::clicked, this,
             [this] { ui::showWindow(context_, "SiteComparison"); });
+    auto* monthlyBill = button(main, "CommandMonthlyBill", "月別請求額",
+                               "選んだ物件のメーターデータを料金表で月ごとに計算する。");
+    auto* tariffEditor = button(main, "CommandTariffEditor", "料金表の編集",
+                                "料金表の新しい単価の期間と月別の単価を編集する。");
+    buttons->addWidget(monthlyBill, 5, 0);
+    buttons->addWidget(tariffEditor, 5, 1);
+    connect(monthlyBill, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "MonthlyBill"); });
+    connect(tariffEditor, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "TariffEditor"); });
     right->addLayout(buttons);
 
     check1_ = new QCheckBox(qs("作成ﾃﾞｰﾀの書き出し、読み込み"), main);

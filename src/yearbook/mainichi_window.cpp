@@ -319,7 +319,9 @@ void MainichiWindow::build() {
     auto* command8 = button(this, "Command8", "エクセル起動");
     auto* command5 = button(this, "Command5", "データ書き込み", "データを保存する");
     auto* command9 = button(this, "Command9", "終　了");
-    for (QPushButton* b : {command11, command12, command7, command8, command5, command9}) {
+    auto* monthlyBill = button(this, "CommandMonthlyBill", "月別請求額",
+                               "この物件のメーターデータを料金表で月ごとに計算します");
+    for (QPushButton* b : {command11, command12, command7, command8, monthlyBill, command5, command9}) {
         b->setMinimumWidth(150);
         buttons->addWidget(b);
     }
@@ -327,6 +329,7 @@ void MainichiWindow::build() {
     bottom->addLayout(buttons);
     connect(command11, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "Load_CSV_Option"); });
     connect(command12, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "IntervalImport"); });
+    connect(monthlyBill, &QPushButton::clicked, this, [this] { ui::showWindow(context_, "MonthlyBill"); });
     connect(command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
     connect(command8, &QPushButton::clicked, this, [this] {
         context_.state.ExcelMode = 4;

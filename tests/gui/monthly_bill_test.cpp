@@ -121,8 +121,10 @@ private slots:
         const QString marchText = table->item(2, 0)->text();
         QVERIFY2(note.contains(marchText) && !note.contains(table->item(3, 0)->text()), qPrintable(note));
         QCOMPARE(table->item(2, amountColumn + 2)->background().color(), QColor(255, 205, 205));
-        if (const QByteArray shot = qgetenv("WATTORIO_SHOT"); !shot.isEmpty())
+        if (const QByteArray shot = qgetenv("WATTORIO_SHOT"); !shot.isEmpty()) {
+            table->scrollToItem(table->item(2, amountColumn + 2));
             w->grab().save(QString::fromLocal8Bit(shot));
+        }
 
         // Kept in the site's invoice file, and shown again by a window opened afresh.
         const InvoiceFileRead kept = readInvoiceFile(siteInvoiceFilePath(state.AppDir, record[0]));
