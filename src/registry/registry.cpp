@@ -143,15 +143,17 @@ public:
             return nextRow_;
         }
         std::size_t i = 0;
-        std::optional<std::size_t> skippedFrom; // the first line of a damaged stretch
+        // The first line of a damaged stretch, while one is being skipped.
+        bool skipping = false;
+        std::size_t skippedFrom = 0;
         auto endSkip = [&](std::size_t upto) {
-            if (skippedFrom) // about one record per nine lines, at least one
+            if (skipping) // about one record per nine lines, at least one
                 setAside +=
-                    static_cast<int>(std::max<std::size_t>(1, (upto - *skippedFrom + 4) / kSiteFields));
-            skippedFrom.reset();
+                    static_cast<int>(std::max<std::size_t>(1, (upto - skippedFrom + 4) / kSiteFields));
+            skipping = false;
         };
         while (i < lines_.size()) {
-            if (!skippedFrom && i + kSiteFields > lines_.size()) {
+            if (!skipping && i + kSiteFields > lines_.size()) {
                 incomplete = true;
                 break;
             }
@@ -162,8 +164,10 @@ public:
                 i += kSiteFields;
                 continue;
             }
-            if (!skippedFrom)
+            if (!skipping) {
+                skipping = true;
                 skippedFrom = i;
+            }
             i = shifted ? *shifted : nextCandidate(i);
         }
         endSkip(lines_.size());
