@@ -1,10 +1,12 @@
 #include "billing/tariff_editor_window.h"
 
+#include "billing/site_bill.h"
 #include "billing/tariff_file.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -150,7 +152,25 @@ YearMonth TariffEditorWindow::monthAt(int row, int column) const {
     return {years_.at(static_cast<std::size_t>(row)), column + 1};
 }
 
+bool TariffEditorWindow::mayDiscard() {
+    return !editor_.modified() ||
+           context_.prompter.show(confirm("「" + editor_.name() +
+                                          "」の変更を保存していません。変更を捨てますか？")) == Answer::Ok;
+}
+
+void TariffEditorWindow::closeEvent(QCloseEvent* event) {
+    if (!mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 void TariffEditorWindow::openFile(const std::string& file) {
+    if (!mayDiscard()) {
+        files_->setCurrentIndex(files_->findData(qs(tariffFileName(editor_.path()))));
+        return;
+    }
     if (Status opened = editor_.open(tariffFolderPath(context_.state.AppDir) + "/" + file); !opened)
         tell(opened.error().message);
     files_->setCurrentIndex(files_->findData(qs(file)));

@@ -27,6 +27,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void showFile();
@@ -34,6 +35,8 @@ private:
     void showProblem();
     YearMonth monthAt(int row, int column) const;
     void tell(const std::string& problem);
+    // Whether unsaved edits may go: none, or the user lets them go.
+    bool mayDiscard();
 
     ui::GuiContext& context_;
     TariffEditor editor_;

@@ -84,7 +84,7 @@ int billReport(CliContext& ctx, const Args& args) {
     const std::string tariffFile = args.get("tariff").value_or("");
     const std::string out = args.get("out").value_or("");
     if (tariffFile.empty() || out.empty()) {
-        ctx.err << "レポート 8（月別請求額）には --tariff FILE と --out FILE.xlsx が必要です。\n";
+        ctx.err << "--report 8（月別請求額）には --tariff FILE と --out FILE.xlsx が必要です。\n";
         return 1;
     }
     if (const int refused = checkReportTarget(ctx, out, args.has("overwrite")); refused != 0)

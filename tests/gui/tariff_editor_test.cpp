@@ -111,6 +111,16 @@ private slots:
         QVERIFY(tariff);
         QCOMPARE(tariff->prices.size(), std::size_t{2});
         QCOMPARE(tariff->prices[1].demand, tariff->prices[0].demand);
+
+        // Another file is opened over unsaved edits only when the user lets them go.
+        QVERIFY(w->editor().setValue(MonthTableKind::Market, {2025, 1}, "2").empty());
+        prompter.answers = {Answer::Cancel};
+        w->openFile("example_flat_high_voltage.json");
+        QVERIFY(w->editor().modified());
+        QCOMPARE(prompter.shown.size(), std::size_t{1});
+        w->openFile("example_flat_high_voltage.json");
+        QVERIFY(!w->editor().modified());
+        QVERIFY(w->editor().path().ends_with("example_flat_high_voltage.json"));
         delete w;
     }
 };
