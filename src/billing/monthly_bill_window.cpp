@@ -147,7 +147,8 @@ void MonthlyBillWindow::tell(const std::string& problem) {
 }
 
 void MonthlyBillWindow::reload() {
-    const Status loaded = form_.load(static_cast<int>(context_.state.SiteRow));
+    loadedRow_ = static_cast<int>(context_.state.SiteRow);
+    const Status loaded = form_.load(loadedRow_);
     tariffs_->clear();
     first_->clear();
     if (!loaded) {
@@ -341,6 +342,12 @@ bool MonthlyBillWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool MonthlyBillWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && static_cast<int>(context_.state.SiteRow) != loadedRow_)
+        reload();
+    return QWidget::event(event);
 }
 
 void MonthlyBillWindow::exportWorkbook() {

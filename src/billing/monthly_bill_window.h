@@ -27,6 +27,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Brought to the front after another site was chosen: that site's bill.
+    bool event(QEvent* event) override;
 
 private:
     void showBill();
@@ -38,6 +40,7 @@ private:
     ui::GuiContext& context_;
     MonthlyBillForm form_;
     bool filling_ = false;
+    int loadedRow_ = 0;
     QComboBox* tariffs_ = nullptr;
     QComboBox* first_ = nullptr;
     QTableWidget* table_ = nullptr;
