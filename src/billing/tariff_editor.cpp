@@ -201,7 +201,10 @@ std::string TariffEditor::pasteRow(MonthTableKind kind, YearMonth first, const s
     std::istringstream values(line);
     std::string value;
     std::string firstProblem;
-    for (YearMonth month = first; std::getline(values, value, '\t'); month = addMonths(month, 1)) {
+    // A table never holds more months than the reader takes; a larger paste stops there.
+    std::size_t count = 0;
+    for (YearMonth month = first; count < kMaxMonthEntries && std::getline(values, value, '\t');
+         month = addMonths(month, 1), ++count) {
         const std::string problem = setValue(kind, month, value);
         if (firstProblem.empty())
             firstProblem = problem;
