@@ -19,4 +19,8 @@ bool toCp932(std::string_view utf8, std::string& out);
 // True when every character of the UTF-8 text can be stored in a Shift_JIS file.
 bool representableInCp932(std::string_view utf8);
 
+// True when the bytes are well-formed UTF-8 by their lead and continuation bytes (how a file that
+// is no Shift_JIS, or a field that is already text, is told apart).
+bool validUtf8(std::string_view bytes);
+
 } // namespace wattorio

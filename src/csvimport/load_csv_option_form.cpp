@@ -1,6 +1,7 @@
 #include "csvimport/load_csv_option_form.h"
 
 #include "app/numtext.h"
+#include "app/sjis.h"
 #include "csvimport/csv_reader.h"
 
 #include <algorithm>
@@ -56,20 +57,6 @@ constexpr long long kPreviewFieldsAfter = 2;
 
 // A field as the user wrote it: a UTF-8 file's text as it stands (Shift_JIS text is hardly ever
 // valid UTF-8), anything else as the import decodes it.
-bool validUtf8(const std::string& bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > bytes.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if (!isContinuationByte(bytes[i + k]))
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 std::string shownField(const std::string& bytes) {
     return validUtf8(bytes) ? bytes : decodeField(bytes);
 }

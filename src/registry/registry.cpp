@@ -19,21 +19,6 @@ constexpr std::size_t kMaxFieldBytes = 1000;
 constexpr std::array<const char*, 6> kSiteFileSuffixes = {"_Y.dat",    "_W.dat",        "_Ag.dat",
                                                           "_Ag_G.dat", "_Interval.csv", "_Invoice.csv"};
 
-bool validUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 // The file's text. The program writes Shift_JIS, and Shift_JIS is taken whenever the bytes are
 // valid Shift_JIS: half-width katakana in Shift_JIS are often valid UTF-8 as well. A file with a
 // UTF-8 byte-order mark, or one that is no Shift_JIS but valid UTF-8, was saved by another tool

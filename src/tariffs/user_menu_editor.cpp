@@ -17,20 +17,6 @@ const std::string kNone;
 constexpr const char* kTitle = "自由メニューの編集";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool validUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 // UTF-16 with its byte-order mark as UTF-8, for showing such a file (never for writing it).
 std::string utf16ToUtf8(std::string_view bytes) {
     const bool little = static_cast<unsigned char>(bytes[0]) == 0xFF;
