@@ -373,6 +373,18 @@ void reject(IntervalFile& out, std::uint32_t line, std::string_view text, Reject
         out.rejected.push_back({line, std::string(text.substr(0, 40)), reason});
 }
 
+// Of several candidates, the first whose heading names energy or demand goes first; none named
+// leaves the column open for the caller to ask. The chosen column, counted from 0.
+int chooseColumn(IntervalFile& out) {
+    const auto named = std::find_if(out.candidates.begin(), out.candidates.end(),
+                                    [](const ColumnCandidate& c) { return c.unit.has_value(); });
+    if (out.candidates.size() > 1 && named == out.candidates.end())
+        out.columnOpen = true;
+    else if (named != out.candidates.end())
+        std::rotate(out.candidates.begin(), named, named + 1);
+    return out.candidates.front().column - 1;
+}
+
 } // namespace
 
 std::string columnText(int column, const std::string& heading) {
@@ -580,14 +592,7 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
                 out.candidates.push_back(candidate(echo));
             if (out.candidates.empty())
                 return Error{"値の列が見つかりません（数値が大半の行にある列がありません）。"};
-            // Of several, the first whose heading names energy or demand; none named: open.
-            const auto named = std::find_if(out.candidates.begin(), out.candidates.end(),
-                                            [](const ColumnCandidate& c) { return c.unit.has_value(); });
-            if (out.candidates.size() > 1 && named == out.candidates.end())
-                out.columnOpen = true;
-            else if (named != out.candidates.end())
-                std::rotate(out.candidates.begin(), named, named + 1);
-            col = out.candidates.front().column - 1;
+            col = chooseColumn(out);
         }
         out.valueColumn = col + 1;
     } else {
@@ -614,15 +619,8 @@ Result<IntervalFile> readIntervalData(std::string_view bytes, const IntervalRead
                 c.unit = unitOfHeading(c.heading);
                 out.candidates.push_back(std::move(c));
             }
-            if (col < 0) {
-                const auto named = std::find_if(out.candidates.begin(), out.candidates.end(),
-                                                [](const ColumnCandidate& c) { return c.unit.has_value(); });
-                if (out.candidates.size() > 1 && named == out.candidates.end())
-                    out.columnOpen = true;
-                else if (named != out.candidates.end())
-                    std::rotate(out.candidates.begin(), named, named + 1);
-                col = out.candidates.front().column - 1;
-            }
+            if (col < 0)
+                col = chooseColumn(out);
             for (const auto& [first, count] : sets)
                 if (first == col)
                     perDay = count;
