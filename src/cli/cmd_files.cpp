@@ -78,17 +78,33 @@ int copySite(CliContext& ctx, const Args& args) {
     return status;
 }
 
+// Whether `folder` is the working folder or lies below it; where either cannot be resolved it
+// is taken to be, so that the lock is never skipped by doubt.
+bool inWorkingFolder(const CliContext& ctx, const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::error_code workError;
+    const std::filesystem::path inner = std::filesystem::weakly_canonical(folder, ec);
+    const std::filesystem::path work = std::filesystem::weakly_canonical(ctx.state.AppDir, workError);
+    if (ec || workError)
+        return true;
+    const std::filesystem::path relative = inner.lexically_relative(work);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
 int exportSite(CliContext& ctx, const Args& args) {
     std::optional<std::string> to = args.get("to");
     if (!to) {
         ctx.err << "--to FOLDER を指定してください。\n";
         return 1;
     }
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(*to, ec);
+    // A transfer set written into the working folder is a write there like any other.
+    if (inWorkingFolder(ctx, folder) && !lockWorkingFolder(ctx))
+        return 1;
     registry::MenuForm form(ctx.state);
     if (!startAndSelect(ctx, args, form))
         return 1;
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::absolute(*to, ec);
     CliAnswers answers(args.has("overwrite"));
     registry::FileOpResult r = registry::writeOut(form, folder.string(), answers);
     if (r.outcome == registry::Outcome::Cancelled) {

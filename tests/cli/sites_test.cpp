@@ -117,5 +117,6 @@ TEST(CliSitesTest, WritersOfOneFolderNeverLoseASite) {
                   .status,
               1);
     EXPECT_EQ(cli(dir.path(), "--wait 0 copy-site --site 1").status, 1);
+    EXPECT_EQ(cli(dir.path(), "--wait 0 export --site 1 --to '" + dir.path() + "'").status, 1);
     EXPECT_EQ(cli(dir.path(), "sites").out, list);
 }
