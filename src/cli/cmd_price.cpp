@@ -171,15 +171,8 @@ int prepare(CliContext& ctx, const Args& given, bool& tenDay) {
         tenday::Yer_Total(state);
         return -1;
     }
-    yearbook::BookFileState outcome = yearbook::BookFileState::Read;
-    if (Status loaded = yearbook::loadYearBook(state, state.SiteDataPath, &outcome); !loaded) {
-        if (outcome != yearbook::BookFileState::Missing) {
-            ctx.err << loaded.error().message << "\n";
-            return 1;
-        }
-        yearbook::newYearBook(state); // a site without a book yet: an empty year
-        ctx.err << "年間データがありません。空の一年として計算します。\n";
-    }
+    if (const int status = loadYearBookToPrice(ctx); status >= 0)
+        return status;
     if (std::string problem = calc::readingsProblem(state); !problem.empty()) {
         ctx.err << problem << "\n";
         return 2;

@@ -74,15 +74,8 @@ int loadAndAggregate(CliContext& ctx, bool tenDay) {
         }
         return -1;
     }
-    yearbook::BookFileState outcome = yearbook::BookFileState::Read;
-    if (Status loaded = yearbook::loadYearBook(state, state.SiteDataPath, &outcome); !loaded) {
-        if (outcome != yearbook::BookFileState::Missing) {
-            ctx.err << loaded.error().message << "\n";
-            return 1;
-        }
-        yearbook::newYearBook(state);
-        ctx.err << "年間データがありません。空の一年として計算します。\n";
-    }
+    if (const int status = loadYearBookToPrice(ctx); status >= 0)
+        return status;
     calc::runMonthTotals(state);
     reports::Demd(state);
     reports::Heikin(state);

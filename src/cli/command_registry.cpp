@@ -123,6 +123,19 @@ bool loadYearBookOrNew(CliContext& ctx) {
     return false;
 }
 
+int loadYearBookToPrice(CliContext& ctx) {
+    yearbook::BookFileState outcome = yearbook::BookFileState::Read;
+    if (Status loaded = yearbook::loadYearBook(ctx.state, ctx.state.SiteDataPath, &outcome); !loaded) {
+        if (outcome != yearbook::BookFileState::Missing) {
+            ctx.err << loaded.error().message << "\n";
+            return 1;
+        }
+        yearbook::newYearBook(ctx.state);
+        ctx.err << "年間データがありません。空の一年として計算します。\n";
+    }
+    return -1;
+}
+
 std::string halfWidthNumber(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {

@@ -95,6 +95,9 @@ private:
 // damaged one is refused (false, with the reason on standard error) so that no save can replace
 // it; labels with stray bytes are repaired after the file is copied aside.
 bool loadYearBookOrNew(CliContext& context);
+// Loads the year book at state.SiteDataPath to be priced: a site without one yet is priced as an
+// empty year, said on standard error. An exit status, or -1 when the book is in the tables.
+int loadYearBookToPrice(CliContext& context);
 
 // The number a numeric option gives: the whole text one decimal number (sign, digits, point,
 // exponent), full-width digits and signs read as their half-width forms; nothing for any other
