@@ -2,6 +2,9 @@
 
 #include "app/number_input.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace wattorio {
 
 namespace {
@@ -85,6 +88,21 @@ std::string blockText(const TextGrid& grid, int r0, int c0, int r1, int c1) {
         out += "\r\n";
     }
     return out;
+}
+
+std::string readingsBlockText(const TextGrid& grid, int r0, int c0, int r1, int c1, int lastRow, int firstCol,
+                              int lastCol) {
+    if (r0 > r1)
+        std::swap(r0, r1);
+    if (c0 > c1)
+        std::swap(c0, c1);
+    r0 = std::max(r0, 1);
+    r1 = std::min(r1, lastRow);
+    c0 = std::max(c0, firstCol);
+    c1 = std::min(c1, lastCol);
+    if (r0 > r1 || c0 > c1)
+        return {};
+    return blockText(grid, r0, c0, r1, c1);
 }
 
 Result<PastedBlock> parsePastedBlock(std::string_view text) {

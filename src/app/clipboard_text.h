@@ -19,6 +19,12 @@ constexpr std::size_t kMaxPastedBytes = 4u << 20;
 // Rows r0..r1, columns c0..c1: fields separated by tabs, each row ended by CR LF.
 std::string blockText(const TextGrid& grid, int r0, int c0, int r1, int c1);
 
+// The readings of a selection with corners (r0, c0) and (r1, c1) in either order, as blockText:
+// only rows 1..lastRow and columns firstCol..lastCol are readings, so labels and the heading row
+// stay out. Empty when the selection holds no reading.
+std::string readingsBlockText(const TextGrid& grid, int r0, int c0, int r1, int c1, int lastRow, int firstCol,
+                              int lastCol);
+
 // Rows of cell texts, as pasted.
 using PastedBlock = std::vector<std::vector<std::string>>;
 

@@ -316,18 +316,7 @@ void TenDayForm::undo() {
 }
 
 std::string TenDayForm::copyBlock(int r0, int c0, int r1, int c1) const {
-    if (r0 > r1)
-        std::swap(r0, r1);
-    if (c0 > c1)
-        std::swap(c0, c1);
-    // Only readings are copied: the labels and the heading row stay out.
-    r0 = std::max(r0, 1);
-    r1 = std::min(r1, kTenDayRows);
-    c0 = std::max(c0, kFirstHourCol);
-    c1 = std::min(c1, kLastCol);
-    if (r0 > r1 || c0 > c1)
-        return {};
-    return blockText(grid_, r0, c0, r1, c1);
+    return readingsBlockText(grid_, r0, c0, r1, c1, kTenDayRows, kFirstHourCol, kLastCol);
 }
 
 std::optional<Message> TenDayForm::pasteText(const std::string& text) {

@@ -291,18 +291,7 @@ void YearBookForm::undo() {
 }
 
 std::string YearBookForm::copyBlock(int r0, int c0, int r1, int c1) const {
-    if (r0 > r1)
-        std::swap(r0, r1);
-    if (c0 > c1)
-        std::swap(c0, c1);
-    // Only readings are copied: the labels and the heading row stay out.
-    r0 = std::max(r0, 1);
-    r1 = std::min(r1, kLastDayRow);
-    c0 = std::max(c0, kFirstHourCol);
-    c1 = std::min(c1, kLastHourCol);
-    if (r0 > r1 || c0 > c1)
-        return {};
-    return blockText(grid_, r0, c0, r1, c1);
+    return readingsBlockText(grid_, r0, c0, r1, c1, kLastDayRow, kFirstHourCol, kLastHourCol);
 }
 
 void YearBookForm::pasteText(const std::string& text) {
