@@ -1,6 +1,8 @@
 #include "billing/monthly_bill_window.h"
 
 #include "reports/workbook_file.h"
+#include "sitereport/site_report_bills.h"
+#include "sitereport/site_report_pdf.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -104,8 +106,9 @@ MonthlyBillWindow::MonthlyBillWindow(ui::GuiContext& context, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* excel = ui::button(this, "MonthlyBillExcel", "Excel出力");
+    auto* pdf = ui::button(this, "MonthlyBillPdf", "PDFに保存");
     auto* close = ui::button(this, "MonthlyBillClose", "閉じる");
-    for (QPushButton* b : {excel, close}) {
+    for (QPushButton* b : {excel, pdf, close}) {
         b->setAutoDefault(false);
         b->setMinimumSize(120, 32);
         buttons->addWidget(b);
@@ -113,6 +116,7 @@ MonthlyBillWindow::MonthlyBillWindow(ui::GuiContext& context, QWidget* parent)
     root->addLayout(buttons);
 
     connect(excel, &QPushButton::clicked, this, &MonthlyBillWindow::exportWorkbook);
+    connect(pdf, &QPushButton::clicked, this, &MonthlyBillWindow::saveReportPdf);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(tariffs_, &QComboBox::activated, this,
             [this](int index) { chooseTariff(tariffs_->itemData(index).toString().toStdString()); });
@@ -355,6 +359,26 @@ void MonthlyBillWindow::exportWorkbook() {
     const Result<std::string> written = form_.exportWorkbook(std::time(nullptr));
     QApplication::restoreOverrideCursor();
     context_.prompter.show(reports::workbookWrittenMessage(written));
+}
+
+void MonthlyBillWindow::saveReportPdf() {
+    if (form_.chosenFile().empty()) {
+        tell("料金表が選ばれていません。");
+        return;
+    }
+    std::vector<std::string> warnings;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Result<sitereport::SiteReport> report = sitereport::siteReportWithBills(
+        context_.state, loadedRow_, form_.chosenFile(), form_.first(), std::time(nullptr), warnings);
+    QApplication::restoreOverrideCursor();
+    if (!report) {
+        tell(report.error().message);
+        return;
+    }
+    const QString suggested = qs(context_.state.AppDir + sitereport::kReportTitle + "_" +
+                                 reports::siteNamePart(context_.state) + ".pdf");
+    ui::saveDocumentPdf({this, context_.prompter, {}, pdfFile_, "", suggested},
+                        [&report] { return sitereport::siteReportPdf(*report); });
 }
 
 namespace {

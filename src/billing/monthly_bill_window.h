@@ -5,6 +5,7 @@
 
 #include "billing/monthly_bill_form.h"
 #include "ui/gui_context.h"
+#include "ui/page_output.h"
 
 #include <QWidget>
 
@@ -24,6 +25,10 @@ public:
     void reload();
     void chooseTariff(const std::string& file);
     void exportWorkbook();
+    // PDFに保存: the site report (物件レポート) with this tariff's monthly bills.
+    void saveReportPdf();
+    // Where PDFに保存 writes (tests give their own; null: the save dialog).
+    void setPdfFileChooser(ui::PdfFileChooser chooser) { pdfFile_ = std::move(chooser); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,6 +53,7 @@ private:
     QChartView* chart_ = nullptr;
     QTableWidget* ranking_ = nullptr;
     QLabel* status_ = nullptr;
+    ui::PdfFileChooser pdfFile_;
 };
 
 } // namespace wattorio::billing

@@ -4,6 +4,10 @@
 #include "app/safe_save.h"
 #include "billing/monthly_bill_form.h"
 #include "billing/site_bill.h"
+#include "calc/total_form.h"
+#include "registry/registry.h"
+#include "registry/site_book_info.h"
+#include "reports/site_comparison.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <set>
 
 namespace wattorio::sitereport {
@@ -173,6 +178,45 @@ void addDatedBills(SiteReport& report, DatedBills bills) {
     report.current = std::move(bills.contract);
     report.assumptions.insert(report.assumptions.end(), bills.assumptions.begin(), bills.assumptions.end());
     std::erase_if(report.assumptions, [](const std::string& a) { return a.rfind("現在の契約：", 0) == 0; });
+}
+
+Result<SiteReport> siteReportWithBills(const AppState& state, int row, const std::string& tariffFile,
+                                       std::optional<billing::YearMonth> from, std::time_t made,
+                                       std::vector<std::string>& warnings) {
+    if (row < 1 || row > kMaxSites || state.SiteTable[static_cast<std::size_t>(row)][0].empty())
+        return Error{"物件が選ばれていません。"};
+    auto work = std::make_unique<AppState>(state);
+    const SiteRecord& record = work->SiteTable[static_cast<std::size_t>(row)];
+    reports::SiteComparison site;
+    site.row = row;
+    site.serial = record[0];
+    site.name = record[1];
+    const double utility = val(record[5]);
+    site.utility =
+        utility >= 1 && utility <= 9 && utility == std::floor(utility) ? static_cast<int>(utility) : 0;
+    if (site.utility == 0)
+        return Error{"電力会社が設定されていません。"};
+    // The book the site keeps: its recorded kind, else the book whose file is there.
+    std::optional<registry::BookKind> kind = registry::siteBookInfo(record).kind;
+    if (!kind)
+        kind = !fileExists(registry::Fail_Name_Set(work->AppDir, record[0], 1)) &&
+                       fileExists(registry::Fail_Name_Set(work->AppDir, record[0], 2))
+                   ? registry::BookKind::TenDay
+                   : registry::BookKind::Year;
+    site.book = *kind == registry::BookKind::TenDay ? reports::SiteBook::TenDay : reports::SiteBook::Year;
+    if (std::string reason = reports::loadSiteForResults(*work, site); !reason.empty())
+        return Error{reason};
+    calc::TotalForm form(*work);
+    form.setTenDayBook(site.book == reports::SiteBook::TenDay);
+    if (!form.Form_Load())
+        return Error{form.loadRefusal() ? form.loadRefusal()->text : std::string("結果画面を開けません。")};
+    SiteReport report = buildSiteReport({work.get(), &form, site.book == reports::SiteBook::Year, made});
+    Result<DatedBills> bills = datedBills(*work, tariffFile, from);
+    if (!bills)
+        return bills.error();
+    warnings.insert(warnings.end(), bills->warnings.begin(), bills->warnings.end());
+    addDatedBills(report, std::move(*bills));
+    return report;
 }
 
 } // namespace wattorio::sitereport

@@ -32,4 +32,11 @@ Result<DatedBills> datedBills(AppState& state, const std::string& tariffFile,
 // the panel, if any, stays among the lines) and the assumptions.
 void addDatedBills(SiteReport& report, DatedBills bills);
 
+// The whole report of registry row `row` under `tariffFile`, as 月別請求額 writes it: the site's
+// book is loaded into a copy of `state` (as 全物件の比較 loads it), so that an open book and the
+// tables it works on are never touched. The files that could not be read go to `warnings`.
+Result<SiteReport> siteReportWithBills(const AppState& state, int row, const std::string& tariffFile,
+                                       std::optional<billing::YearMonth> from, std::time_t made,
+                                       std::vector<std::string>& warnings);
+
 } // namespace wattorio::sitereport

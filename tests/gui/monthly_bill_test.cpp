@@ -19,7 +19,10 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace wattorio;
 using namespace wattorio::billing;
@@ -144,6 +147,21 @@ private slots:
         const QString written =
             QString::fromStdString(prompter.shown.back().text).section(QLatin1Char('\n'), 1);
         QVERIFY2(std::filesystem::exists(written.toStdString()), qPrintable(written));
+
+        // PDFに保存: the site report with this tariff's bills, its total as the table shows it.
+        const std::string pdf = dir.path() + "/report.pdf";
+        w->setPdfFileChooser([&pdf](const QString&) { return QString::fromStdString(pdf); });
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("MonthlyBillPdf")), Qt::LeftButton);
+        QVERIFY2(std::filesystem::file_size(pdf) > 1000, prompter.shown.back().text.c_str());
+        if (std::system("pdftotext -v >/dev/null 2>&1") == 0) {
+            QVERIFY(std::system(("pdftotext -layout '" + pdf + "' '" + pdf + ".txt'").c_str()) == 0);
+            std::ifstream in(pdf + ".txt");
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            const int billColumn = column(*table, QStringLiteral("請求額"));
+            QVERIFY(text.find(record[1]) != std::string::npos);
+            QVERIFY2(text.find(table->item(12, billColumn)->text().toStdString()) != std::string::npos,
+                     qPrintable(table->item(12, billColumn)->text()));
+        }
         delete w;
     }
 };
