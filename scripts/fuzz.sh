@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every libFuzzer target with clang and runs each for a bounded time from its seeds in
 # fuzz/corpus/<target>/ (copied, so the seeds in the tree stay as they are). The whole run stays
-# under three minutes: FUZZ_SECONDS (default 20) per target, nine targets. Fails when a target
+# under four minutes: FUZZ_SECONDS (default 20) per target, ten targets. Fails when a target
 # finds a crash, a leak, a hang or a broken round trip; the input is then left in build-fuzz/. The
 # mutations start from FUZZ_SEED (default 1), so that a run can be repeated.
 set -euo pipefail

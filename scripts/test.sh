@@ -19,5 +19,5 @@ cmake -S "$root" -B "$root/build-core" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWATTO
 cmake --build "$root/build-core" -j "$jobs"
 (cd "$root/build-core" && ctest --output-on-failure -j "$jobs")
 
-echo "== Fuzzing every file reader (under three minutes)"
+echo "== Fuzzing every file reader (under four minutes)"
 bash "$root/scripts/fuzz.sh"

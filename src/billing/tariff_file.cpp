@@ -203,8 +203,9 @@ TariffPrice readPrice(const json& value, const std::string& pointer, const Tarif
     for (const auto& [seasonName, bands] : energy.items()) {
         if (isRemarkKey(seasonName))
             continue;
+        const std::string& wanted = seasonName; // clang 14 cannot capture a structured binding
         const auto season = std::find_if(tariff.seasons.begin(), tariff.seasons.end(),
-                                         [&](const TariffSeason& s) { return s.name == seasonName; });
+                                         [&](const TariffSeason& s) { return s.name == wanted; });
         if (season == tariff.seasons.end())
             fail(child(where, seasonName), "「seasons」にない季節です");
         const std::size_t s = static_cast<std::size_t>(season - tariff.seasons.begin());
