@@ -3,6 +3,7 @@
 #include "app/safe_save.h"
 #include "app/sjis.h"
 #include "billing/dates.h"
+#include "billing/site_csv.h"
 #include "registry/site_files.h"
 
 #include <algorithm>
@@ -25,19 +26,6 @@ std::string numberText(double value) {
     return std::string(text, ec == std::errc() ? end : text);
 }
 
-bool parseNumber(std::string_view s, double& value) {
-    if (s.empty() || s.size() > 32 || s.front() == '+' || s.front() == '-')
-        return false;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
-    return ec == std::errc() && end == s.data() + s.size();
-}
-
-std::string headingBytes() {
-    std::string out;
-    toCp932(kInvoiceFileHeading, out);
-    return out;
-}
-
 std::vector<std::string_view> fields(std::string_view line) {
     std::vector<std::string_view> out;
     std::size_t from = 0;
@@ -49,10 +37,6 @@ std::vector<std::string_view> fields(std::string_view line) {
             return out;
         from = comma + 1;
     }
-}
-
-Error lineError(std::size_t line, const std::string& why) {
-    return Error{std::to_string(line) + " 行目: " + why};
 }
 
 } // namespace
@@ -92,7 +76,7 @@ std::string invoiceProblem(const Invoice& i) {
 }
 
 std::string invoiceFileBytes(const std::vector<Invoice>& invoices) {
-    std::string out = headingBytes() + "\r\n";
+    std::string out = csvHeadingBytes(kInvoiceFileHeading) + "\r\n";
     for (const Invoice& i : invoices)
         out += invoiceMonthText(i) + "," + numberText(i.kwh) + "," + numberText(i.maxDemandKw) + "," +
                numberText(i.powerFactor) + "," + std::to_string(i.amount) + "\r\n";
@@ -103,53 +87,33 @@ Result<std::vector<Invoice>> parseInvoiceFile(std::string_view bytes) {
     if (bytes.size() > kMaxInvoiceFileBytes)
         return Error{"ファイルが大きすぎます"};
     std::vector<Invoice> invoices;
-    std::size_t pos = 0;
-    std::size_t lineNo = 0;
-    bool blankSeen = false;
-    while (pos < bytes.size()) {
-        std::size_t eol = bytes.find('\n', pos);
-        if (eol == std::string_view::npos)
-            eol = bytes.size();
-        std::string_view line = bytes.substr(pos, eol - pos);
-        pos = eol + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (lineNo == 1) {
-            if (line != headingBytes())
-                return lineError(1, "見出しが「" + std::string(kInvoiceFileHeading) + "」ではありません");
-            continue;
-        }
-        if (line.empty()) {
-            blankSeen = true;
-            continue;
-        }
-        if (blankSeen)
-            return lineError(lineNo - 1, "空行があります");
-        if (line.size() > kMaxInvoiceLineBytes)
-            return lineError(lineNo, "行が長すぎます");
-        if (invoices.size() >= kMaxInvoices)
-            return lineError(lineNo, "行が多すぎます");
-        const std::vector<std::string_view> f = fields(line);
-        if (f.size() != 5)
-            return lineError(lineNo, "項目が 5 つではありません");
-        Invoice i;
-        if (!parseMonthText(f[0], i.year, i.month))
-            return lineError(lineNo, "月が正しくありません");
-        double amount = 0;
-        if (!parseNumber(f[1], i.kwh) || !parseNumber(f[2], i.maxDemandKw) ||
-            !parseNumber(f[3], i.powerFactor) || !parseNumber(f[4], amount) || amount != std::floor(amount) ||
-            amount > kMaxInvoiceAmount)
-            return lineError(lineNo, "数値が正しくありません");
-        i.amount = static_cast<long long>(amount);
-        if (std::string why = invoiceProblem(i); !why.empty())
-            return lineError(lineNo, why);
-        if (!invoices.empty() && (invoices.back().year * 12 + invoices.back().month >= i.year * 12 + i.month))
-            return lineError(lineNo, "月の順が正しくないか、同じ月が 2 行あります");
-        invoices.push_back(i);
-    }
-    if (lineNo == 0)
-        return Error{"空のファイルです"};
+    const std::optional<Error> refused =
+        forEachCsvRecord(bytes, kInvoiceFileHeading, kMaxInvoiceLineBytes,
+                         [&](std::string_view line, std::size_t lineNo) -> std::optional<Error> {
+                             if (invoices.size() >= kMaxInvoices)
+                                 return csvLineError(lineNo, "行が多すぎます");
+                             const std::vector<std::string_view> f = fields(line);
+                             if (f.size() != 5)
+                                 return csvLineError(lineNo, "項目が 5 つではありません");
+                             Invoice i;
+                             if (!parseMonthText(f[0], i.year, i.month))
+                                 return csvLineError(lineNo, "月が正しくありません");
+                             double amount = 0;
+                             if (!parsePlainNumber(f[1], i.kwh) || !parsePlainNumber(f[2], i.maxDemandKw) ||
+                                 !parsePlainNumber(f[3], i.powerFactor) || !parsePlainNumber(f[4], amount) ||
+                                 amount != std::floor(amount) || amount > kMaxInvoiceAmount)
+                                 return csvLineError(lineNo, "数値が正しくありません");
+                             i.amount = static_cast<long long>(amount);
+                             if (std::string why = invoiceProblem(i); !why.empty())
+                                 return csvLineError(lineNo, why);
+                             if (!invoices.empty() &&
+                                 (invoices.back().year * 12 + invoices.back().month >= i.year * 12 + i.month))
+                                 return csvLineError(lineNo, "月の順が正しくないか、同じ月が 2 行あります");
+                             invoices.push_back(i);
+                             return std::nullopt;
+                         });
+    if (refused)
+        return *refused;
     return invoices;
 }
 

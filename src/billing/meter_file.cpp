@@ -4,6 +4,7 @@
 #include "app/sjis.h"
 #include "billing/dates.h"
 #include "billing/monthly_bill.h"
+#include "billing/site_csv.h"
 #include "registry/site_files.h"
 
 #include <algorithm>
@@ -81,23 +82,6 @@ bool parseStart(std::string_view s, MeterInterval& interval, LastDate& last) {
     return true;
 }
 
-bool parseKwh(std::string_view s, double& kwh) {
-    if (s.empty() || s.size() > 32 || s.front() == '+' || s.front() == '-')
-        return false;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), kwh, std::chars_format::fixed);
-    return ec == std::errc() && end == s.data() + s.size();
-}
-
-std::string headingBytes() {
-    std::string out;
-    toCp932(kMeterFileHeading, out);
-    return out;
-}
-
-Error lineError(std::size_t line, const std::string& why) {
-    return Error{std::to_string(line) + " 行目: " + why};
-}
-
 } // namespace
 
 std::string siteMeterFilePath(const std::string& appDir, const std::string& serial) {
@@ -133,7 +117,7 @@ std::string intervalProblem(const MeterInterval& i) {
 }
 
 std::string meterFileBytes(const std::vector<MeterInterval>& intervals) {
-    std::string out = headingBytes() + "\r\n";
+    std::string out = csvHeadingBytes(kMeterFileHeading) + "\r\n";
     out.reserve(out.size() + intervals.size() * 28);
     for (const MeterInterval& i : intervals) {
         out += startText(i);
@@ -152,56 +136,35 @@ Result<std::vector<MeterInterval>> parseMeterFile(std::string_view bytes) {
     std::vector<MeterInterval> intervals;
     intervals.reserve(std::min(kMaxMeterIntervals, bytes.size() / 24));
     LastDate lastDate;
-    std::size_t pos = 0;
-    std::size_t lineNo = 0;
-    bool blankSeen = false;
-    while (pos < bytes.size()) {
-        std::size_t eol = bytes.find('\n', pos);
-        if (eol == std::string_view::npos)
-            eol = bytes.size();
-        std::string_view line = bytes.substr(pos, eol - pos);
-        pos = eol + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (lineNo == 1) {
-            if (line != headingBytes())
-                return lineError(1, "見出しが「" + std::string(kMeterFileHeading) + "」ではありません");
-            continue;
-        }
-        if (line.empty()) {
-            blankSeen = true; // only trailing blank lines are allowed
-            continue;
-        }
-        if (blankSeen)
-            return lineError(lineNo - 1, "空行があります");
-        if (line.size() > kMaxMeterLineBytes)
-            return lineError(lineNo, "行が長すぎます");
-        if (intervals.size() >= kMaxMeterIntervals)
-            return lineError(lineNo, "行が多すぎます");
-        const std::size_t c1 = line.find(',');
-        const std::size_t c2 = c1 == std::string_view::npos ? c1 : line.find(',', c1 + 1);
-        if (c2 == std::string_view::npos || line.find(',', c2 + 1) != std::string_view::npos)
-            return lineError(lineNo, "項目が 3 つではありません");
-        MeterInterval i;
-        if (!parseStart(line.substr(0, c1), i, lastDate))
-            return lineError(lineNo, "日時が正しくありません");
-        int minutes = 0;
-        const std::string_view minutesText = line.substr(c1 + 1, c2 - c1 - 1);
-        if (minutesText.size() > 2 || !digits(minutesText, 0, minutesText.size(), minutes) ||
-            minutesText.empty())
-            return lineError(lineNo, "分が正しくありません");
-        i.minutes = static_cast<std::int16_t>(minutes);
-        if (!parseKwh(line.substr(c2 + 1), i.kwh))
-            return lineError(lineNo, "kWh が数値ではありません");
-        if (std::string why = intervalProblem(i); !why.empty())
-            return lineError(lineNo, why);
-        if (!intervals.empty() && startMinute(i) < endMinute(intervals.back()))
-            return lineError(lineNo, "日時の順が正しくないか、前の行と重なっています");
-        intervals.push_back(i);
-    }
-    if (lineNo == 0)
-        return Error{"空のファイルです"};
+    const std::optional<Error> refused = forEachCsvRecord(
+        bytes, kMeterFileHeading, kMaxMeterLineBytes,
+        [&](std::string_view line, std::size_t lineNo) -> std::optional<Error> {
+            if (intervals.size() >= kMaxMeterIntervals)
+                return csvLineError(lineNo, "行が多すぎます");
+            const std::size_t c1 = line.find(',');
+            const std::size_t c2 = c1 == std::string_view::npos ? c1 : line.find(',', c1 + 1);
+            if (c2 == std::string_view::npos || line.find(',', c2 + 1) != std::string_view::npos)
+                return csvLineError(lineNo, "項目が 3 つではありません");
+            MeterInterval i;
+            if (!parseStart(line.substr(0, c1), i, lastDate))
+                return csvLineError(lineNo, "日時が正しくありません");
+            int minutes = 0;
+            const std::string_view minutesText = line.substr(c1 + 1, c2 - c1 - 1);
+            if (minutesText.size() > 2 || !digits(minutesText, 0, minutesText.size(), minutes) ||
+                minutesText.empty())
+                return csvLineError(lineNo, "分が正しくありません");
+            i.minutes = static_cast<std::int16_t>(minutes);
+            if (!parsePlainNumber(line.substr(c2 + 1), i.kwh))
+                return csvLineError(lineNo, "kWh が数値ではありません");
+            if (std::string why = intervalProblem(i); !why.empty())
+                return csvLineError(lineNo, why);
+            if (!intervals.empty() && startMinute(i) < endMinute(intervals.back()))
+                return csvLineError(lineNo, "日時の順が正しくないか、前の行と重なっています");
+            intervals.push_back(i);
+            return std::nullopt;
+        });
+    if (refused)
+        return *refused;
     return intervals;
 }
 
