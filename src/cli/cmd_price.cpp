@@ -447,15 +447,10 @@ int priceUserMenu(CliContext& ctx, const Args& args, const std::string& menuText
 
 int price(CliContext& ctx, const Args& args) {
     const std::string menuText = args.get("menu").value_or("");
-    const auto colon = menuText.find(':');
-    const tariffs::TariffMenu* menu =
-        colon == std::string::npos ? nullptr
-                                   : tariffs::findMenu(static_cast<int>(val(menuText.substr(0, colon))),
-                                                       static_cast<int>(val(menuText.substr(colon + 1))));
+    const tariffs::TariffMenu* menu = catalogMenuOption(menuText);
     const bool userMenu = menuText.rfind("user:", 0) == 0;
-    if (!userMenu && (!menu || menuText.find_first_not_of("0123456789:") != std::string::npos)) {
-        ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0、自由メニューは "
-                   "user:行番号）。\n";
+    if (!userMenu && !menu) {
+        ctx.err << kMenuOptionRefusal << "\n";
         return 1;
     }
     std::vector<std::pair<std::string, std::string>> rates;

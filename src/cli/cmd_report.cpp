@@ -103,7 +103,8 @@ int billReport(CliContext& ctx, const Args& args) {
         ctx.err << loaded.error().message << "\n";
         return 1;
     }
-    if (Status written = billing::writeBillWorkbook(form.sheetHeading(), form.table(), out, std::time(nullptr));
+    if (Status written =
+            billing::writeBillWorkbook(form.sheetHeading(), form.table(), out, std::time(nullptr));
         !written) {
         ctx.err << written.error().message << "\n";
         return 1;
@@ -158,13 +159,8 @@ int report(CliContext& ctx, const Args& args) {
         if (!(userMenu = findUserMenu(ctx, userMenus, *menuText)))
             return 1;
     } else if (menuText) {
-        const auto colon = menuText->find(':');
-        if (colon != std::string::npos && menuText->find_first_not_of("0123456789:") == std::string::npos)
-            menu = tariffs::findMenu(static_cast<int>(val(menuText->substr(0, colon))),
-                                     static_cast<int>(val(menuText->substr(colon + 1))));
-        if (!menu) {
-            ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0、自由メニューは "
-                       "user:行番号）。\n";
+        if (!(menu = catalogMenuOption(*menuText))) {
+            ctx.err << kMenuOptionRefusal << "\n";
             return 1;
         }
     } else if (which == reports::Report::ChargeSummary) {

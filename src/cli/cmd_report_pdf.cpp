@@ -151,13 +151,8 @@ int reportPdf(CliContext& ctx, const Args& args) {
         if (!(userMenu = findUserMenu(ctx, userMenus, *menuText)))
             return 1;
     } else if (menuText) {
-        const auto colon = menuText->find(':');
-        if (colon != std::string::npos && menuText->find_first_not_of("0123456789:") == std::string::npos)
-            menu = tariffs::findMenu(static_cast<int>(val(menuText->substr(0, colon))),
-                                     static_cast<int>(val(menuText->substr(colon + 1))));
-        if (!menu) {
-            ctx.err << "--menu LIST:INDEX に料金メニューを指定してください（例 42:0、自由メニューは "
-                       "user:行番号）。\n";
+        if (!(menu = catalogMenuOption(*menuText))) {
+            ctx.err << kMenuOptionRefusal << "\n";
             return 1;
         }
     }

@@ -249,4 +249,12 @@ std::string jsonNumber(double value) {
     return t;
 }
 
+const tariffs::TariffMenu* catalogMenuOption(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || text.find_first_not_of("0123456789:") != std::string::npos)
+        return nullptr;
+    return tariffs::findMenu(static_cast<int>(val(text.substr(0, colon))),
+                             static_cast<int>(val(text.substr(colon + 1))));
+}
+
 } // namespace wattorio::cli

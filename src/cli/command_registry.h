@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/folder_lock.h"
 #include "app/message.h"
+#include "tariffs/catalog.h"
 #include "tariffs/user_menus.h"
 
 #include <chrono>
@@ -73,6 +74,12 @@ std::vector<tariffs::UserMenu> readUserMenus(CliContext& context);
 // The user menu of `menuText` "user:LINE", or nullptr with a message on standard error.
 const tariffs::UserMenu* findUserMenu(CliContext& context, const std::vector<tariffs::UserMenu>& menus,
                                       const std::string& menuText);
+
+// The catalog menu "LIST:INDEX" named by a --menu text (digits and one colon), or nullptr.
+const tariffs::TariffMenu* catalogMenuOption(const std::string& text);
+// The refusal of a --menu text that names no menu.
+inline constexpr const char* kMenuOptionRefusal =
+    "--menu LIST:INDEX に料金メニューを指定してください（例 42:0、自由メニューは user:行番号）。";
 
 // The program's messages on a stream, every question answered OK (the command was asked for
 // explicitly). With showQuestions false only the messages that ask nothing are written.
