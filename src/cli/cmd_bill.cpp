@@ -269,26 +269,50 @@ Json differenceJson(const InvoiceCheck& check) {
     return {{"yen", check.differenceYen}, {"percent", percent}, {"over_1_percent", check.off}};
 }
 
+// What `bill` and `compare --tariffs` start from: the months asked for, the site chosen and its
+// figures checked, its dated data and the first month. Nothing, with the exit status in
+// `status`, when any of them cannot be had.
+struct BilledSite {
+    int months = 12;
+    const SiteRecord* record = nullptr;
+    SiteData data;
+    YearMonth first;
+};
+
+std::optional<BilledSite> billedSite(CliContext& ctx, const Args& args, int& status) {
+    status = 1;
+    const std::optional<int> months = wholeOption(ctx, args, "months", 12, 1, kMaxBillMonths);
+    if (!months || !selectSite(ctx, args))
+        return std::nullopt;
+    const SiteRecord& record = currentRecord(ctx.state);
+    if (const std::string problem = registry::siteFiguresProblem(record); !problem.empty()) {
+        ctx.err << problem << "\n";
+        status = 2;
+        return std::nullopt;
+    }
+    std::optional<SiteData> data = siteData(ctx, args);
+    if (!data)
+        return std::nullopt;
+    const std::optional<YearMonth> first = firstMonth(ctx, args, *data, *months);
+    if (!first)
+        return std::nullopt;
+    return BilledSite{*months, &record, std::move(*data), *first};
+}
+
 int billCommand(CliContext& ctx, const Args& args) {
     const std::optional<std::string> tariffArg = args.get("tariff");
     if (!tariffArg) {
         ctx.err << "--tariff に料金表のファイル（料金表フォルダーのファイル名かパス）を指定してください。\n";
         return 1;
     }
-    const std::optional<int> months = wholeOption(ctx, args, "months", 12, 1, kMaxBillMonths);
-    if (!months || !selectSite(ctx, args))
-        return 1;
-    const SiteRecord& record = currentRecord(ctx.state);
-    if (const std::string problem = registry::siteFiguresProblem(record); !problem.empty()) {
-        ctx.err << problem << "\n";
-        return 2;
-    }
-    const std::optional<SiteData> data = siteData(ctx, args);
-    if (!data)
-        return 1;
-    const std::optional<YearMonth> first = firstMonth(ctx, args, *data, *months);
-    if (!first)
-        return 1;
+    int status = 1;
+    const std::optional<BilledSite> billed = billedSite(ctx, args, status);
+    if (!billed)
+        return status;
+    const SiteRecord& record = *billed->record;
+    const SiteData& data = billed->data;
+    const int months = billed->months;
+    const YearMonth first = billed->first;
     const std::string path = tariffPath(ctx.state, *tariffArg);
     Result<Tariff> tariff = readTariffFile(path);
     if (!tariff) {
@@ -300,15 +324,15 @@ int billCommand(CliContext& ctx, const Args& args) {
         return 1;
 
     BillRequest request;
-    request.intervals = data->intervals;
-    request.daysWithoutReadings = data->daysWithoutReadings;
+    request.intervals = data.intervals;
+    request.daysWithoutReadings = data.daysWithoutReadings;
     request.contractKw = val(record[3]);
     request.powerFactor = val(record[4]);
     request.holidays = &ref->holidays;
     request.tariff = &*tariff;
     request.tables = &ref->tables;
-    request.first = *first;
-    request.months = *months;
+    request.first = first;
+    request.months = months;
     Result<BillResult> bill = priceMonths(request);
     if (!bill) {
         ctx.err << bill.error().message << "\n";
@@ -427,24 +451,20 @@ CommandRegistrar invoiceEntry("invoice",
 namespace wattorio::cli {
 
 int compareTariffFiles(CliContext& ctx, const Args& args) {
-    const std::optional<int> months = wholeOption(ctx, args, "months", 12, 1, kMaxBillMonths);
-    if (!months || !selectSite(ctx, args))
-        return 1;
-    const SiteRecord& record = currentRecord(ctx.state);
-    if (const std::string problem = registry::siteFiguresProblem(record); !problem.empty()) {
-        ctx.err << problem << "\n";
-        return 2;
-    }
-    const std::optional<SiteData> data = siteData(ctx, args);
-    if (!data)
-        return 1;
-    const std::optional<YearMonth> first = firstMonth(ctx, args, *data, *months);
-    const std::optional<Reference> ref = first ? reference(ctx) : std::nullopt;
+    int status = 1;
+    const std::optional<BilledSite> billed = billedSite(ctx, args, status);
+    if (!billed)
+        return status;
+    const SiteRecord& record = *billed->record;
+    const SiteData& data = billed->data;
+    const int months = billed->months;
+    const YearMonth first = billed->first;
+    const std::optional<Reference> ref = reference(ctx);
     if (!ref)
         return 1;
     const std::vector<TariffFolderEntry> entries = loadTariffFolder(tariffFolderPath(ctx.state.AppDir));
     const TariffRanking ranking =
-        rankTariffs(rankingSite(record, *data), entries, ref->tables, &ref->holidays, *first, *months);
+        rankTariffs(rankingSite(record, data), entries, ref->tables, &ref->holidays, first, months);
     if (args.has("json")) {
         Json out = {{"site", record[1]}, {"from", yearMonthText(ranking.from)}, {"months", ranking.months}};
         out.update(rankingJson(ranking));
