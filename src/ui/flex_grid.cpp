@@ -1,6 +1,8 @@
 #include "ui/flex_grid.h"
 
+#include <QClipboard>
 #include <QColor>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -312,6 +314,14 @@ void FlexGrid::mouseReleaseEvent(QMouseEvent* event) {
         index = currentIndex();
     if (index.isValid())
         emit selectionEnded(index.row() + 1, index.column());
+}
+
+void copySelectedBlock(const FlexGrid& grid, const std::function<std::string(int, int, int, int)>& text) {
+    int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
+    if (!grid.selectedBlock(r0, c0, r1, c1))
+        return;
+    if (const std::string copied = text(r0, c0, r1, c1); !copied.empty())
+        QGuiApplication::clipboard()->setText(QString::fromStdString(copied));
 }
 
 } // namespace wattorio::ui

@@ -13,6 +13,9 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <functional>
+#include <string>
+
 namespace wattorio::ui {
 
 constexpr int kTwipsPerPixel = 15;
@@ -92,5 +95,9 @@ private:
     QTableView* frozen_ = nullptr;
     int frozenCols_ = -1;
 };
+
+// Ctrl+C of a book: the text `text(r0, c0, r1, c1)` gives for the grid's selected block, put on
+// the clipboard (nothing when no block is selected or the text is empty).
+void copySelectedBlock(const FlexGrid& grid, const std::function<std::string(int, int, int, int)>& text);
 
 } // namespace wattorio::ui

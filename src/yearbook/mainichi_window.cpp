@@ -413,12 +413,8 @@ void MainichiWindow::applyRequests() {
 }
 
 void MainichiWindow::copyBlock() {
-    int r0 = 0, c0 = 0, r1 = 0, c1 = 0;
-    if (!grid_->selectedBlock(r0, c0, r1, c1))
-        return;
-    const std::string text = form_.copyBlock(r0, c0, r1, c1);
-    if (!text.empty())
-        QGuiApplication::clipboard()->setText(qs(text));
+    ui::copySelectedBlock(*grid_,
+                          [this](int r0, int c0, int r1, int c1) { return form_.copyBlock(r0, c0, r1, c1); });
 }
 
 bool MainichiWindow::eventFilter(QObject* watched, QEvent* event) {
